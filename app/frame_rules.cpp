@@ -1,0 +1,52 @@
+#include "app/frame_rules.h"
+
+#include <cstdio>
+#include <cstring>
+
+bool countFrame(FpsCounter& counter, std::uint32_t elapsedMs) {
+    bool restart = false;
+    if (elapsedMs >= 1000) {
+        counter.shownFps = static_cast<std::int32_t>(counter.frameCount / (elapsedMs / 1000.0));
+        counter.frameCount = 0;
+        restart = true;
+    }
+    // The frame that updates the figure is the first one of the next second.
+    ++counter.frameCount;
+    return restart;
+}
+
+void applyWindowEvent(LoopState& state, const WindowEvent& event) {
+    switch (event.kind) {
+    case WINDOW_EVENT_CLOSED: state.open = false; break;
+    case WINDOW_EVENT_KEY_PRESSED:
+        if (event.keyIsEscape) state.open = false;
+        break;
+    case WINDOW_EVENT_LOST_FOCUS: state.focused = false; break;
+    case WINDOW_EVENT_GAINED_FOCUS: state.focused = true; break;
+    case WINDOW_EVENT_RESIZED:
+        // A minimised window may report zero; keep the last usable size.
+        if (event.width > 0 && event.height > 0) {
+            state.width = event.width;
+            state.height = event.height;
+            state.resized = true;
+        }
+        break;
+    case WINDOW_EVENT_OTHER: break;
+    }
+}
+
+OverlayText overlayText(std::int32_t shownFps, float x, float y, float z) {
+    OverlayText text;
+    std::memset(&text, 0, sizeof text);
+    std::snprintf(text.lines[0], OVERLAY_LINE_CAPACITY, "FPS: %i", shownFps);
+    std::snprintf(text.lines[1], OVERLAY_LINE_CAPACITY, "X: %f", x * 0.0625);
+    std::snprintf(text.lines[2], OVERLAY_LINE_CAPACITY, "Y: %f", y * 0.0625);
+    std::snprintf(text.lines[3], OVERLAY_LINE_CAPACITY, "Z: %f", z * 0.0625);
+    const int tops[OVERLAY_LINES] = {8, 22, 36, 48};
+    for (int i = 0; i < OVERLAY_LINES; ++i) text.top[i] = tops[i];
+    return text;
+}
+
+float windowAspect(unsigned width, unsigned height) {
+    return static_cast<float>(width) / static_cast<float>(height);
+}

@@ -1,0 +1,193 @@
+#include "app/game.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <X11/Xlib.h>
+
+#include <cstdio>
+
+#include "app/text_draw.h"
+#include "app/texture.h"
+#include "render/block_textures.h"
+#include "render/world_draw.h"
+#include "world/terrain.h"
+
+namespace {
+
+constexpr unsigned WINDOW_WIDTH = 640;
+constexpr unsigned WINDOW_HEIGHT = 480;
+constexpr double FIELD_OF_VIEW = 45.0;
+constexpr double NEAR_PLANE = static_cast<double>(0.1f);
+constexpr double FAR_PLANE = 32000.0;
+
+sf::Window window;
+
+// Without an X display the windowing library aborts inside its own code;
+// finding out first lets the game say so and exit cleanly.
+bool displayAvailable() {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    XCloseDisplay(display);
+    return true;
+}
+
+void setProjection(unsigned width, unsigned height) {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(FIELD_OF_VIEW, windowAspect(width, height), NEAR_PLANE, FAR_PLANE);
+}
+
+void setFixedGlState() {
+    glClearDepth(1.0);
+    glEnable(GL_NORMALIZE);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_TRUE);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.01f);
+    glFrontFace(GL_CCW);
+    glShadeModel(GL_SMOOTH);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+    glEnable(GL_BLEND);
+    glEnable(GL_CULL_FACE);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    setProjection(WINDOW_WIDTH, WINDOW_HEIGHT);
+    glEnable(GL_TEXTURE_2D);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+WindowEvent toWindowEvent(const sf::Event& event) {
+    WindowEvent e = {WINDOW_EVENT_OTHER, false, 0, 0};
+    switch (event.type) {
+    case sf::Event::Closed: e.kind = WINDOW_EVENT_CLOSED; break;
+    case sf::Event::LostFocus: e.kind = WINDOW_EVENT_LOST_FOCUS; break;
+    case sf::Event::GainedFocus: e.kind = WINDOW_EVENT_GAINED_FOCUS; break;
+    case sf::Event::KeyPressed:
+        e.kind = WINDOW_EVENT_KEY_PRESSED;
+        e.keyIsEscape = event.key.code == sf::Keyboard::Escape;
+        break;
+    case sf::Event::Resized:
+        e.kind = WINDOW_EVENT_RESIZED;
+        e.width = event.size.width;
+        e.height = event.size.height;
+        break;
+    default: break;
+    }
+    return e;
+}
+
+void pollEvents(LoopState& loop) {
+    sf::Event event;
+    while (window.pollEvent(event)) {
+        applyWindowEvent(loop, toWindowEvent(event));
+        // Once closed, the queue is gone with the window.
+        if (!loop.open) {
+            window.close();
+            return;
+        }
+    }
+}
+
+// The viewport and perspective follow the window; at 640 x 480 they are the
+// start-up ones.
+void followWindowSize(LoopState& loop) {
+    if (!loop.resized) return;
+    loop.resized = false;
+    glViewport(0, 0, static_cast<GLsizei>(loop.width), static_cast<GLsizei>(loop.height));
+    setProjection(loop.width, loop.height);
+}
+
+void drawOverlay(const Texture& font, std::int32_t shownFps, const Player& player, const LoopState& loop) {
+    glDisable(GL_DEPTH_TEST);
+    // Pixel units from the top-left corner, y growing downwards.
+    const double width = loop.width, height = loop.height;
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, width, 0, height, -1, 1);
+    glScalef(1, -1, 1);
+    glTranslatef(0, static_cast<float>(-height), 0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glBindTexture(GL_TEXTURE_2D, font.glName);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+
+    const OverlayText text = overlayText(shownFps, player.position.x, player.position.y, player.position.z);
+    for (int i = 0; i < OVERLAY_LINES; ++i) {
+        const char* line = text.lines[i];
+        drawText(line, std::char_traits<char>::length(line), OVERLAY_LEFT, static_cast<std::int16_t>(text.top[i]),
+                 0, 0, 0);
+    }
+
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnable(GL_DEPTH_TEST);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
+
+}  // namespace
+
+int runGame(FrameObserver observer) {
+    LoopState loop = {true, true, WINDOW_WIDTH, WINDOW_HEIGHT, false};
+    if (!displayAvailable()) {
+        std::fprintf(stderr, "vexelmoor: cannot open a window: no X display is available (is DISPLAY set?)\n");
+        return 1;
+    }
+
+    sf::ContextSettings context;
+    context.depthBits = 24;  // the 3D view depends on depth testing
+    window.create(sf::VideoMode(WINDOW_WIDTH, WINDOW_HEIGHT, 32), "Vexelmoor", sf::Style::Default, context);
+    if (!window.isOpen()) {
+        std::fprintf(stderr, "vexelmoor: cannot open a window\n");
+        return 1;
+    }
+    window.setFramerateLimit(60);
+
+    const Texture atlas = loadTexture("texture.png");
+    const Texture font = loadTexture("fonta.png");
+    // The table must be complete before the world meshes its chunks.
+    setGameBlockTextures();
+    World* world = createWorld();
+    Player* player = new Player(createPlayer(world, 4096.0f, 2048.0f, 4096.0f));
+    setFixedGlState();
+
+    sf::Clock clock;
+    clock.restart();
+    FpsCounter fps = {0, 0};
+    long frame = 0;
+
+    while (window.isOpen()) {
+        if (countFrame(fps, static_cast<std::uint32_t>(clock.getElapsedTime().asMilliseconds()))) clock.restart();
+        pollEvents(loop);
+        if (!loop.open) break;  // the window and its context are gone
+        followWindowSize(loop);
+
+        glBindTexture(GL_TEXTURE_2D, atlas.glName);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+
+        updatePlayer(*player, window, loop.focused);
+        const bool homeHeld = sf::Keyboard::isKeyPressed(sf::Keyboard::Home);
+        updateCamera(*player, homeHeld);
+        const PickAndEditResult picked = pickAndEdit(*world, *player);
+        const int chunksDrawn = drawWorld(*world);
+        drawOverlay(font, fps.shownFps, *player, loop);
+
+        if (observer) observer({++frame, player, &loop, fps.shownFps, homeHeld, picked, chunksDrawn});
+        window.display();
+    }
+    return 0;
+}

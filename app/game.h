@@ -1,0 +1,23 @@
+#pragma once
+// The game's entry and frame loop.
+
+#include "app/frame_rules.h"
+#include "player/player_gl.h"
+
+// What one frame did, for test builds that watch the game from outside.
+struct FrameReport {
+    long frame;             // 1 for the first frame
+    const Player* player;
+    const LoopState* loop;
+    std::int32_t shownFps;
+    bool homeHeld;
+    PickAndEditResult pickAndEdit;
+    int chunksDrawn;
+};
+
+// Called after the overlay, before the buffer swap.
+using FrameObserver = void (*)(const FrameReport& report);
+
+// Opens the window, builds the world and runs until the window closes.
+// Returns 0 after a normal close, 1 when no window could be opened.
+int runGame(FrameObserver observer);

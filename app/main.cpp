@@ -1,0 +1,3 @@
+#include "app/game.h"
+
+int main() { return runGame(nullptr); }

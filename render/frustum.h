@@ -1,0 +1,22 @@
+#pragma once
+// View-frustum planes and the cube test that culls whole chunks.
+
+struct FrustumPlanes {
+    // right, left, bottom, top, far, near; each a, b, c, d with a unit normal
+    // pointing into the frustum.
+    float planes[6][4];
+};
+
+// Process-wide; all zero (nothing passes) until the first extraction.
+extern FrustumPlanes frustumPlanes;
+
+// Planes of projection x model-view, both column-major as OpenGL returns them.
+FrustumPlanes frustumFromMatrices(const float projection[16], const float modelview[16]);
+
+// False only when the cube centre +- half lies wholly behind one plane.
+bool boxInFrustum(const FrustumPlanes& frustum, float x, float y, float z, float half);
+bool boxInFrustum(float x, float y, float z, float half);
+
+// Whether chunk (cx, cy, cz) may show. Tests the box its cells are drawn in,
+// which sits one block below its data box.
+bool chunkInFrustum(const FrustumPlanes& frustum, int cx, int cy, int cz);

@@ -1,0 +1,25 @@
+# Installs the Debian packages the game and its tests need, only when some are
+# missing. Sourced by ./run and ./test.
+
+VEX_PACKAGES=(
+  cmake g++ make pkg-config
+  libsfml-dev libsoil-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev zlib1g-dev
+  libosmesa6-dev libgtest-dev libbenchmark-dev
+  xvfb xdotool x11-apps x11-utils imagemagick
+)
+
+vex_install_packages() {
+  local missing=()
+  local pkg
+  for pkg in "${VEX_PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$pkg")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing missing packages: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}

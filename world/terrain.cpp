@@ -1,0 +1,121 @@
+#include "world/terrain.h"
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "render/mesher.h"
+
+namespace {
+
+// The float value of pi, widened: the height rule is defined with it, and
+// columns whose sum lands just below an integer depend on that.
+constexpr double PI_F = static_cast<double>(3.14159265358979323846f);
+
+float narrowedCos(double angle) { return static_cast<float>(std::cos(static_cast<float>(angle))); }
+float narrowedSin(double angle) { return static_cast<float>(std::sin(static_cast<float>(angle))); }
+
+struct ColumnFactorsX {
+    float cosA;
+    float cosB;
+};
+
+ColumnFactorsX factorsForX(int i) {
+    const double a = static_cast<float>(i);
+    return {narrowedCos(a / 48 * PI_F), narrowedCos(a * 0.015625 * PI_F)};
+}
+
+struct ColumnFactorsZ {
+    float sinC;
+    float sinD;
+};
+
+ColumnFactorsZ factorsForZ(int j) {
+    const double b = static_cast<float>(j);
+    return {narrowedSin(b * 0.0078125 * PI_F), narrowedSin(b * 0.015625 * PI_F)};
+}
+
+int heightFromFactors(const ColumnFactorsX& fx, const ColumnFactorsZ& fz) {
+    const double t = static_cast<double>(fz.sinC) * fx.cosA + fx.cosB;
+    return static_cast<int>((fz.sinD + t) * 24 / 3 + 64);
+}
+
+constexpr LightByte LIGHT_BURIED = 0x88;  // sky 8, block 8
+constexpr LightByte LIGHT_OPEN = 0xF8;    // sky 15, block 8
+
+BlockId blockForLayer(int k, int h) {
+    if (k == 0) return BLOCK_FLOOR;
+    if (k < h - 4) return BLOCK_DEEP;
+    if (k < h) return BLOCK_SUBSURFACE;
+    if (k == h) return BLOCK_SURFACE;
+    return BLOCK_AIR;
+}
+
+}  // namespace
+
+int columnHeight(int i, int j) { return heightFromFactors(factorsForX(i), factorsForZ(j)); }
+
+Chunk* newChunk(World* world, int cx, int cy, int cz) {
+    std::unique_ptr<Chunk> chunk(new Chunk);
+    chunk->world = world;
+    chunk->cx = cx;
+    chunk->cy = cy;
+    chunk->cz = cz;
+    chunk->mesh = ChunkMesh{nullptr, nullptr, nullptr, 0, 0, 0};
+    std::unique_ptr<std::int16_t[]> positions(new std::int16_t[1]);
+    std::unique_ptr<std::uint8_t[]> colours(new std::uint8_t[1]);
+    chunk->mesh.texCoords = new float[1];
+    chunk->mesh.positions = positions.release();
+    chunk->mesh.colours = colours.release();
+    return chunk.release();
+}
+
+void allocateChunks(World& world) {
+    for (int cx = 0; cx < WORLD_CHUNKS_X; ++cx)
+        for (int cy = 0; cy < WORLD_CHUNKS_Y; ++cy)
+            for (int cz = 0; cz < WORLD_CHUNKS_Z; ++cz)
+                world.chunks[chunkSlot(cx, cy, cz)] = newChunk(&world, cx, cy, cz);
+}
+
+void generateTerrain(World& world) {
+    // Heights first (cosines once per x, sines once per z), then each chunk is
+    // written straight through in its own memory order: the same cells and
+    // values as a column-by-column pass, without a grid lookup per cell.
+    std::vector<ColumnFactorsZ> zFactors(WORLD_BLOCKS_Z);
+    for (int j = 0; j < WORLD_BLOCKS_Z; ++j) zFactors[j] = factorsForZ(j);
+    std::vector<int> heights(static_cast<size_t>(WORLD_BLOCKS_X) * WORLD_BLOCKS_Z);
+    for (int i = 0; i < WORLD_BLOCKS_X; ++i) {
+        const ColumnFactorsX fx = factorsForX(i);
+        for (int j = 0; j < WORLD_BLOCKS_Z; ++j)
+            heights[static_cast<size_t>(i) * WORLD_BLOCKS_Z + j] = heightFromFactors(fx, zFactors[j]);
+    }
+
+    for (Chunk* chunk : world.chunks) {
+        const int baseK = chunk->cy * CHUNK_EDGE;
+        for (int x = 0; x < CHUNK_EDGE; ++x) {
+            const int i = chunk->cx * CHUNK_EDGE + x;
+            for (int y = 0; y < CHUNK_EDGE; ++y) {
+                const int k = baseK + y;
+                for (int z = 0; z < CHUNK_EDGE; ++z) {
+                    const int j = chunk->cz * CHUNK_EDGE + z;
+                    const int h = heights[static_cast<size_t>(i) * WORLD_BLOCKS_Z + j];
+                    const int index = cellIndex(x, y, z);
+                    chunk->blocks[index] = blockForLayer(k, h);
+                    chunk->light[index] = k > h ? LIGHT_OPEN : LIGHT_BURIED;
+                }
+            }
+        }
+    }
+}
+
+void meshAllChunks(World& world) {
+    for (Chunk* chunk : world.chunks) buildChunkMesh(*chunk);
+}
+
+World* createWorld() {
+    World* world = new World();
+    allocateChunks(*world);
+    generateTerrain(*world);
+    meshAllChunks(*world);
+    return world;
+}

@@ -1,0 +1,69 @@
+#include "world/world.h"
+
+Chunk* getChunk(const World& world, std::int32_t x, std::int32_t y, std::int32_t z) {
+    if (!chunkCoordsInGrid(x, y, z)) return nullptr;
+    return world.chunks[chunkSlot(x, y, z)];
+}
+
+namespace {
+
+// Follows coordinates that step past a border into the neighbouring chunk, one
+// axis step at a time. Returns the chunk holding the cell, with the coordinates
+// rewritten to be inside it, or nullptr when the walk leaves the world.
+const Chunk* walkToCell(const Chunk* chunk, std::int32_t& x, std::int32_t& y, std::int32_t& z) {
+    for (;;) {
+        if (!chunk) return nullptr;
+        int cx = chunk->cx, cy = chunk->cy, cz = chunk->cz;
+        if (x > 15) {
+            if (cx + 1 >= WORLD_CHUNKS_X) return nullptr;
+            ++cx;
+            x = 0;
+        } else if (y > 15) {
+            if (cy + 1 >= WORLD_CHUNKS_Y) return nullptr;
+            ++cy;
+            y = 0;
+        } else if (z > 15) {
+            if (cz + 1 >= WORLD_CHUNKS_Z) return nullptr;
+            ++cz;
+            z = 0;
+        } else if (x < 0) {
+            if (cx <= 0) return nullptr;
+            --cx;
+            x = 15;
+        } else if (y < 0) {
+            if (cy <= 0) return nullptr;
+            --cy;
+            y = 15;
+        } else if (z < 0) {
+            if (cz <= 0) return nullptr;
+            --cz;
+            z = 15;
+        } else {
+            return chunk;
+        }
+        // An empty slot (only possible before the world is complete) reads as outside.
+        chunk = chunk->world ? getChunk(*chunk->world, cx, cy, cz) : nullptr;
+    }
+}
+
+}  // namespace
+
+BlockId getBlock(const Chunk& chunk, std::int32_t x, std::int32_t y, std::int32_t z) {
+    const Chunk* c = walkToCell(&chunk, x, y, z);
+    return c ? c->blocks[cellIndex(x, y, z)] : BLOCK_DEEP;
+}
+
+int getSkyLight(const Chunk& chunk, std::int32_t x, std::int32_t y, std::int32_t z) {
+    const Chunk* c = walkToCell(&chunk, x, y, z);
+    return c ? c->light[cellIndex(x, y, z)] >> 4 : 0;
+}
+
+int getBlockLight(const Chunk& chunk, std::int32_t x, std::int32_t y, std::int32_t z) {
+    const Chunk* c = walkToCell(&chunk, x, y, z);
+    return c ? c->light[cellIndex(x, y, z)] & 15 : 0;
+}
+
+void setBlock(Chunk& chunk, std::uint8_t x, std::uint8_t y, std::uint8_t z, BlockId id) {
+    if (x > 15 || y > 15 || z > 15) return;
+    chunk.blocks[cellIndex(x, y, z)] = id;
+}

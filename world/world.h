@@ -1,0 +1,73 @@
+#pragma once
+// The block world: a fixed grid of 32 x 8 x 32 chunks of 16^3 cells, and the
+// lookups that carry on across chunk borders.
+
+#include <cstdint>
+
+using BlockId = std::uint8_t;
+using LightByte = std::uint8_t;  // high nibble sky light, low nibble block light
+
+constexpr BlockId BLOCK_AIR = 0;
+constexpr BlockId BLOCK_DEEP = 1;
+constexpr BlockId BLOCK_SURFACE = 2;
+constexpr BlockId BLOCK_SUBSURFACE = 3;
+constexpr BlockId BLOCK_TRANSLUCENT = 7;
+constexpr BlockId BLOCK_FLOOR = 8;
+
+constexpr int CHUNK_EDGE = 16;  // cells per chunk edge
+constexpr int CHUNK_CELLS = CHUNK_EDGE * CHUNK_EDGE * CHUNK_EDGE;
+constexpr int WORLD_CHUNKS_X = 32;
+constexpr int WORLD_CHUNKS_Y = 8;
+constexpr int WORLD_CHUNKS_Z = 32;
+constexpr int WORLD_CHUNK_COUNT = WORLD_CHUNKS_X * WORLD_CHUNKS_Y * WORLD_CHUNKS_Z;
+
+// World lengths are in sub-block units: 16 to a block edge, 256 to a chunk edge.
+constexpr int UNITS_PER_BLOCK = 16;
+constexpr int UNITS_PER_CHUNK = 256;
+
+struct World;
+
+// Client-side vertex arrays in the exact types the draw call consumes.
+struct ChunkMesh {
+    std::int16_t* positions;  // x, y, z per vertex, relative to the chunk origin
+    std::uint8_t* colours;    // r, g, b, a per vertex
+    float* texCoords;         // s, t per vertex
+    std::uint32_t positionCount;
+    std::uint32_t colourCount;
+    std::uint32_t texCoordCount;
+};
+
+struct Chunk {
+    World* world;
+    std::int32_t cx;
+    std::int32_t cy;
+    std::int32_t cz;
+    BlockId blocks[CHUNK_CELLS];
+    std::uint8_t reserved[CHUNK_CELLS];
+    LightByte light[CHUNK_CELLS];
+    ChunkMesh mesh;
+};
+
+struct World {
+    Chunk* chunks[WORLD_CHUNK_COUNT];
+};
+
+constexpr int cellIndex(int x, int y, int z) { return x * 256 + y * 16 + z; }
+constexpr int chunkSlot(int cx, int cy, int cz) { return cx * 256 + cy * 32 + cz; }
+
+constexpr bool chunkCoordsInGrid(int cx, int cy, int cz) {
+    return cx >= 0 && cx < WORLD_CHUNKS_X && cy >= 0 && cy < WORLD_CHUNKS_Y && cz >= 0 &&
+           cz < WORLD_CHUNKS_Z;
+}
+
+// Empty (nullptr) outside the grid.
+Chunk* getChunk(const World& world, std::int32_t x, std::int32_t y, std::int32_t z);
+
+// Cell lookups relative to a chunk; coordinates past a border continue into the
+// neighbouring chunk. Outside the world: BLOCK_DEEP, and light 0.
+BlockId getBlock(const Chunk& chunk, std::int32_t x, std::int32_t y, std::int32_t z);
+int getSkyLight(const Chunk& chunk, std::int32_t x, std::int32_t y, std::int32_t z);
+int getBlockLight(const Chunk& chunk, std::int32_t x, std::int32_t y, std::int32_t z);
+
+// Writes only when all three coordinates, taken as unsigned bytes, are 0..15.
+void setBlock(Chunk& chunk, std::uint8_t x, std::uint8_t y, std::uint8_t z, BlockId id);
