@@ -1,6 +1,7 @@
 #include "world/terrain.h"
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -43,12 +44,50 @@ int heightFromFactors(const ColumnFactorsX& fx, const ColumnFactorsZ& fz) {
 constexpr LightByte LIGHT_BURIED = 0x88;  // sky 8, block 8
 constexpr LightByte LIGHT_OPEN = 0xF8;    // sky 15, block 8
 
-BlockId blockForLayer(int k, int h) {
-    if (k == 0) return BLOCK_FLOOR;
-    if (k < h - 4) return BLOCK_DEEP;
-    if (k < h) return BLOCK_SUBSURFACE;
-    if (k == h) return BLOCK_SURFACE;
-    return BLOCK_AIR;
+using HeightMap = std::vector<int>;  // [i * WORLD_BLOCKS_Z + j]
+
+// One row of 16 cells along z at world layer k. Written so the compiler can
+// turn the per-cell choice into vector selects.
+void fillRow(BlockId* blocks, LightByte* light, int k, const int* heights) {
+    for (int z = 0; z < CHUNK_EDGE; ++z) {
+        const int h = heights[z];
+        BlockId block = k < h - 4 ? BLOCK_DEEP : BLOCK_SUBSURFACE;
+        block = k == h ? BLOCK_SURFACE : block;
+        block = k > h ? BLOCK_AIR : block;
+        blocks[z] = k == 0 ? BLOCK_FLOOR : block;
+        light[z] = k > h ? LIGHT_OPEN : LIGHT_BURIED;
+    }
+}
+
+void fillChunk(Chunk& chunk, const HeightMap& heights) {
+    const int baseK = chunk.cy * CHUNK_EDGE;
+    int lowest = WORLD_BLOCKS_Y, highest = 0;
+    for (int x = 0; x < CHUNK_EDGE; ++x)
+        for (int z = 0; z < CHUNK_EDGE; ++z) {
+            const int h = heights[static_cast<size_t>(chunk.cx * CHUNK_EDGE + x) * WORLD_BLOCKS_Z +
+                                  chunk.cz * CHUNK_EDGE + z];
+            lowest = h < lowest ? h : lowest;
+            highest = h > highest ? h : highest;
+        }
+    // Chunks wholly above the surface or wholly in the deep fill are uniform.
+    if (baseK > highest) {
+        std::memset(chunk.blocks, BLOCK_AIR, sizeof chunk.blocks);
+        std::memset(chunk.light, LIGHT_OPEN, sizeof chunk.light);
+        return;
+    }
+    if (baseK > 0 && baseK + CHUNK_EDGE - 1 < lowest - 4) {
+        std::memset(chunk.blocks, BLOCK_DEEP, sizeof chunk.blocks);
+        std::memset(chunk.light, LIGHT_BURIED, sizeof chunk.light);
+        return;
+    }
+    for (int x = 0; x < CHUNK_EDGE; ++x) {
+        const int* rowHeights =
+            &heights[static_cast<size_t>(chunk.cx * CHUNK_EDGE + x) * WORLD_BLOCKS_Z + chunk.cz * CHUNK_EDGE];
+        for (int y = 0; y < CHUNK_EDGE; ++y) {
+            const int index = cellIndex(x, y, 0);
+            fillRow(&chunk.blocks[index], &chunk.light[index], baseK + y, rowHeights);
+        }
+    }
 }
 
 }  // namespace
@@ -83,29 +122,14 @@ void generateTerrain(World& world) {
     // values as a column-by-column pass, without a grid lookup per cell.
     std::vector<ColumnFactorsZ> zFactors(WORLD_BLOCKS_Z);
     for (int j = 0; j < WORLD_BLOCKS_Z; ++j) zFactors[j] = factorsForZ(j);
-    std::vector<int> heights(static_cast<size_t>(WORLD_BLOCKS_X) * WORLD_BLOCKS_Z);
+    HeightMap heights(static_cast<size_t>(WORLD_BLOCKS_X) * WORLD_BLOCKS_Z);
     for (int i = 0; i < WORLD_BLOCKS_X; ++i) {
         const ColumnFactorsX fx = factorsForX(i);
         for (int j = 0; j < WORLD_BLOCKS_Z; ++j)
             heights[static_cast<size_t>(i) * WORLD_BLOCKS_Z + j] = heightFromFactors(fx, zFactors[j]);
     }
 
-    for (Chunk* chunk : world.chunks) {
-        const int baseK = chunk->cy * CHUNK_EDGE;
-        for (int x = 0; x < CHUNK_EDGE; ++x) {
-            const int i = chunk->cx * CHUNK_EDGE + x;
-            for (int y = 0; y < CHUNK_EDGE; ++y) {
-                const int k = baseK + y;
-                for (int z = 0; z < CHUNK_EDGE; ++z) {
-                    const int j = chunk->cz * CHUNK_EDGE + z;
-                    const int h = heights[static_cast<size_t>(i) * WORLD_BLOCKS_Z + j];
-                    const int index = cellIndex(x, y, z);
-                    chunk->blocks[index] = blockForLayer(k, h);
-                    chunk->light[index] = k > h ? LIGHT_OPEN : LIGHT_BURIED;
-                }
-            }
-        }
-    }
+    for (Chunk* chunk : world.chunks) fillChunk(*chunk, heights);
 }
 
 void meshAllChunks(World& world) {
