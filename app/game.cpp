@@ -20,7 +20,12 @@ constexpr double FIELD_OF_VIEW = 45.0;
 constexpr double NEAR_PLANE = static_cast<double>(0.1f);
 constexpr double FAR_PLANE = 32000.0;
 
-sf::Window window;
+// Process-wide, but made on first use: constructing a window object already
+// talks to the display, so it must wait until the display has been checked.
+sf::Window& gameWindow() {
+    static sf::Window window;
+    return window;
+}
 
 // Without an X display the windowing library aborts inside its own code;
 // finding out first lets the game say so and exit cleanly.
@@ -81,7 +86,7 @@ WindowEvent toWindowEvent(const sf::Event& event) {
     return e;
 }
 
-void pollEvents(LoopState& loop) {
+void pollEvents(sf::Window& window, LoopState& loop) {
     sf::Event event;
     while (window.pollEvent(event)) {
         applyWindowEvent(loop, toWindowEvent(event));
@@ -146,6 +151,7 @@ int runGame(FrameObserver observer) {
         return 1;
     }
 
+    sf::Window& window = gameWindow();
     sf::ContextSettings context;
     context.depthBits = 24;  // the 3D view depends on depth testing
     window.create(sf::VideoMode(WINDOW_WIDTH, WINDOW_HEIGHT, 32), "Vexelmoor", sf::Style::Default, context);
@@ -170,7 +176,7 @@ int runGame(FrameObserver observer) {
 
     while (window.isOpen()) {
         if (countFrame(fps, static_cast<std::uint32_t>(clock.getElapsedTime().asMilliseconds()))) clock.restart();
-        pollEvents(loop);
+        pollEvents(window, loop);
         if (!loop.open) break;  // the window and its context are gone
         followWindowSize(loop);
 
