@@ -3,14 +3,11 @@
 #include <SOIL/SOIL.h>
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
-namespace {
+#include "app/png_check.h"
 
-std::uint32_t bigEndian32(const std::uint8_t* p) {
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
-}
+namespace {
 
 bool readWholeFile(const char* path, std::vector<std::uint8_t>& out) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path, "rb"), std::fclose);
@@ -28,23 +25,16 @@ bool readWholeFile(const char* path, std::vector<std::uint8_t>& out) {
 
 }  // namespace
 
-bool pngDimensions(const std::uint8_t* bytes, std::size_t size, std::uint32_t& width, std::uint32_t& height) {
-    static const std::uint8_t SIGNATURE[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    // Signature, then the IHDR chunk: length 13, type, width, height.
-    if (size < 8 + 8 + 13 || std::memcmp(bytes, SIGNATURE, 8) != 0) return false;
-    if (bigEndian32(bytes + 8) != 13 || std::memcmp(bytes + 12, "IHDR", 4) != 0) return false;
-    width = bigEndian32(bytes + 16);
-    height = bigEndian32(bytes + 20);
-    return true;
-}
-
 DecodedImage decodeImageBytes(const std::uint8_t* bytes, std::size_t size) {
     DecodedImage image = {0, 0, {}};
-    // Only PNGs of sane size reach the decoder: its own checks of declared sizes
-    // and other formats are not to be trusted with arbitrary files.
-    std::uint32_t declaredWidth, declaredHeight;
-    if (!pngDimensions(bytes, size, declaredWidth, declaredHeight)) return image;
-    if (declaredWidth < 1 || declaredHeight < 1 || declaredWidth > IMAGE_MAX_EDGE || declaredHeight > IMAGE_MAX_EDGE)
+    // Only well-formed PNGs of sane size reach the decoder: it trusts chunk
+    // lengths, declared sizes and compressed data, and other formats it
+    // accepts are not needed here.
+    PngHeader header;
+    if (!checkPng(bytes, size, header)) return image;
+    const std::uint32_t declaredWidth = header.width, declaredHeight = header.height;
+    if (declaredWidth > IMAGE_MAX_EDGE || declaredHeight > IMAGE_MAX_EDGE ||
+        std::uint64_t{declaredWidth} * declaredHeight > IMAGE_MAX_PIXELS)
         return image;
 
     int width = 0, height = 0, channels = 0;

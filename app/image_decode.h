@@ -12,12 +12,9 @@ struct DecodedImage {
     std::vector<std::uint8_t> rgba;  // width * height * 4 bytes, top row first
 };
 
-constexpr int IMAGE_MAX_EDGE = 8192;
+constexpr std::uint32_t IMAGE_MAX_EDGE = 8192;
+constexpr std::uint64_t IMAGE_MAX_PIXELS = 4096u * 4096u;
 constexpr std::size_t IMAGE_MAX_FILE_BYTES = 64u << 20;
-
-// Width and height from a PNG's header, or false when the bytes are not a PNG
-// with a well-formed header.
-bool pngDimensions(const std::uint8_t* bytes, std::size_t size, std::uint32_t& width, std::uint32_t& height);
 
 DecodedImage decodeImageBytes(const std::uint8_t* bytes, std::size_t size);
 DecodedImage decodeImageFile(const char* path);

@@ -4,7 +4,7 @@
 VEX_PACKAGES=(
   cmake g++ make pkg-config
   libsfml-dev libsoil-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev zlib1g-dev
-  libosmesa6-dev libgtest-dev libbenchmark-dev
+  libosmesa6-dev libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
   xvfb xdotool x11-apps x11-utils imagemagick
 )
 
