@@ -32,6 +32,9 @@ DecodedImage decodeImageBytes(const std::uint8_t* bytes, std::size_t size) {
     // accepts are not needed here.
     PngHeader header;
     if (!checkPng(bytes, size, header)) return image;
+    // The decoder reads 8-bit samples only: refuse other depths whole rather
+    // than let it fail half-way.
+    if (header.bitDepth != 8) return image;
     const std::uint32_t declaredWidth = header.width, declaredHeight = header.height;
     if (declaredWidth > IMAGE_MAX_EDGE || declaredHeight > IMAGE_MAX_EDGE ||
         std::uint64_t{declaredWidth} * declaredHeight > IMAGE_MAX_PIXELS)

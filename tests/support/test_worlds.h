@@ -1,0 +1,36 @@
+#pragma once
+// Small hand-built worlds for tests: chunks of air with a chosen light byte,
+// blocks placed by world coordinates, and one shared generated world.
+
+#include <memory>
+
+#include "world/world.h"
+
+constexpr LightByte TEST_LIGHT_OPEN = 0xF8;  // sky 15, block 8: what open generated cells hold
+
+// Frees every chunk and its mesh arrays, then the world.
+void freeTestWorld(World* world);
+
+struct TestWorldDeleter {
+    void operator()(World* world) const { freeTestWorld(world); }
+};
+using TestWorld = std::unique_ptr<World, TestWorldDeleter>;
+
+// A world with no chunks, or (allChunks) every slot holding an air chunk of `light`.
+// Chunks keep the one-element mesh arrays newChunk gives them until meshed.
+TestWorld makeTestWorld(bool allChunks, LightByte light = TEST_LIGHT_OPEN);
+
+// Fills slot (cx, cy, cz) with a fresh air chunk of `light` (replacing any chunk there).
+Chunk& addAirChunk(World& world, int cx, int cy, int cz, LightByte light = TEST_LIGHT_OPEN);
+
+// Cell access by world block coordinates (0..511, 0..127, 0..511). The chunk
+// holding the cell must exist; a missing one aborts the test run with a message.
+void setWorldBlock(World& world, int wx, int wy, int wz, BlockId id);
+BlockId worldBlock(const World& world, int wx, int wy, int wz);
+void setWorldLight(World& world, int wx, int wy, int wz, LightByte light);
+LightByte worldLight(const World& world, int wx, int wy, int wz);
+
+// The generated world as the game starts it (game texture rows set, then
+// createWorld), built on first use and shared by every test of the process.
+// Kept reachable until exit.
+World& sharedGeneratedWorld();
