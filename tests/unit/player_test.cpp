@@ -1,0 +1,370 @@
+#include "player/player.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/support/test_worlds.h"
+#include "world/terrain.h"
+
+namespace {
+
+constexpr float FLOOR_TOP = 64.0f;  // the hand-built floor fills block rows 0..3
+constexpr float PI = 3.1415927f;
+constexpr float LEVEL = 1.5707964f;  // pitch of a level view
+
+// Chunks (0..2, 0..1, 0..2) of air over a DEEP floor four blocks thick; block
+// columns 0..47 on x and z, so x and z from 0 to 768 stand on it.
+TestWorld floorWorld() {
+    TestWorld world = makeTestWorld(false);
+    for (int cx = 0; cx < 3; ++cx)
+        for (int cy = 0; cy < 2; ++cy)
+            for (int cz = 0; cz < 3; ++cz) addAirChunk(*world, cx, cy, cz);
+    for (int wx = 0; wx < 48; ++wx)
+        for (int wz = 0; wz < 48; ++wz)
+            for (int wy = 0; wy < 4; ++wy) setWorldBlock(*world, wx, wy, wz, BLOCK_DEEP);
+    return world;
+}
+
+PlayerInput idle(bool focused = true) {
+    PlayerInput input = {};
+    input.focused = focused;
+    return input;
+}
+
+PlayerInput forward() {
+    PlayerInput input = idle();
+    input.forward = true;
+    return input;
+}
+
+Player standing(World& world, float x, float z, float yaw = 0.0f) {
+    Player player = createPlayer(&world, x, FLOOR_TOP, z);
+    player.yaw = yaw;
+    player.pitch = LEVEL;
+    return player;
+}
+
+void steps(Player& player, const PlayerInput& input, int count) {
+    for (int i = 0; i < count; ++i) stepPlayer(player, input);
+}
+
+// Steps with no input until the feet have not moved for a few frames.
+int fallToRest(Player& player, int limit = 2000) {
+    int still = 0;
+    for (int frame = 1; frame <= limit; ++frame) {
+        const float before = player.position.y;
+        stepPlayer(player, idle());
+        still = player.position.y == before ? still + 1 : 0;
+        if (still == 3) return frame;
+    }
+    return -1;
+}
+
+// The generated world is shared with the other tests: these tests only read it.
+World& generatedWorld() { return sharedGeneratedWorld(); }
+
+TEST(PlayerPointTest, OnlyAirIsFreeInsideTheWorldAndEverythingOutside) {
+    TestWorld world = floorWorld();
+    const Player player = createPlayer(world.get(), 0, 0, 0);
+    EXPECT_FALSE(isPointFree(player, 100.0f, 63.9f, 100.0f));
+    EXPECT_TRUE(isPointFree(player, 100.0f, 64.0f, 100.0f));  // a block's top face belongs to the cell above
+    setWorldBlock(*world, 6, 4, 6, BLOCK_TRANSLUCENT);
+    setWorldBlock(*world, 7, 4, 6, BLOCK_FLOOR);
+    EXPECT_FALSE(isPointFree(player, 96.0f, 64.0f, 96.0f));
+    EXPECT_FALSE(isPointFree(player, 127.9f, 79.9f, 111.9f));
+    EXPECT_TRUE(isPointFree(player, 128.0f, 70.0f, 100.0f));
+    // Across a chunk border the cell is found in the next chunk.
+    setWorldBlock(*world, 16, 20, 31, BLOCK_DEEP);
+    EXPECT_FALSE(isPointFree(player, 256.0f, 320.5f, 511.5f));
+    EXPECT_TRUE(isPointFree(player, 255.9f, 320.5f, 511.5f));
+
+    // Outside the world (floor, not truncation, below 0), in missing chunks, or nowhere at all: free.
+    setWorldBlock(*world, 0, 4, 0, BLOCK_DEEP);
+    EXPECT_FALSE(isPointFree(player, 0.0f, 64.0f, 0.0f));
+    EXPECT_TRUE(isPointFree(player, -0.5f, 64.0f, 0.0f));
+    EXPECT_TRUE(isPointFree(player, 0.0f, -0.5f, 0.0f));
+    EXPECT_TRUE(isPointFree(player, 8192.0f, 10.0f, 10.0f));
+    EXPECT_TRUE(isPointFree(player, 10.0f, 2048.0f, 10.0f));
+    EXPECT_TRUE(isPointFree(player, 10.0f, 10.0f, 8192.0f));
+    EXPECT_TRUE(isPointFree(player, 800.0f, 10.0f, 10.0f));  // chunk (3, 0, 0) was never added
+    EXPECT_TRUE(isPointFree(player, std::nanf(""), 10.0f, 10.0f));
+    EXPECT_TRUE(isPointFree(player, 1e30f, -1e30f, 10.0f));
+    EXPECT_TRUE(isPointFree(createPlayer(nullptr, 0, 0, 0), 10.0f, 10.0f, 10.0f));
+}
+
+TEST(PlayerFallTest, FirstFallRestsOnTheSurfaceBelowTheStart) {
+    Player player = createPlayer(&generatedWorld(), 4096.0f, 2048.0f, 4096.0f);
+    EXPECT_EQ(player.pitch, 0.0f);
+    stepPlayer(player, idle());
+    // The start is on the world's top boundary, outside, so it falls at once,
+    // and the view is clamped off the pole.
+    EXPECT_FLOAT_EQ(player.position.y, 2048.0f - PLAYER_GRAVITY);
+    EXPECT_EQ(player.pitch, PITCH_MIN);
+
+    ASSERT_GT(fallToRest(player), 0);
+    const float surfaceTop = 16.0f * static_cast<float>(columnHeight(256, 256) + 1);
+    EXPECT_EQ(player.position.y, surfaceTop);
+    EXPECT_EQ(player.position.x, 4096.0f);
+    EXPECT_EQ(player.position.z, 4096.0f);
+    for (int frame = 0; frame < 120; ++frame) {
+        stepPlayer(player, idle());
+        ASSERT_EQ(player.position.y, surfaceTop) << frame;
+        ASSERT_EQ(player.velocity.y, 0.0f) << frame;
+    }
+}
+
+TEST(PlayerFallTest, FastFallsNeverEndInsideTerrain) {
+    // Many columns, several heights and speeds up to more than a chunk per
+    // frame: every column is solid from the floor to its surface, so the feet
+    // must always end exactly on the surface.
+    World& world = generatedWorld();
+    const float startSpeeds[] = {0.0f, -16.0f, -40.0f, -300.0f};
+    for (int i = 3; i < WORLD_BLOCKS_X; i += 37)
+        for (int j = 5; j < WORLD_BLOCKS_Z; j += 41) {
+            const float top = 16.0f * static_cast<float>(columnHeight(i, j) + 1);
+            for (float above : {0.5f, 17.0f, 300.0f, 2048.0f - top})
+                for (float speed : startSpeeds) {
+                    Player player = createPlayer(&world, 16.0f * i + 3.0f, top + above, 16.0f * j + 11.0f);
+                    player.velocity.y = speed;
+                    ASSERT_GT(fallToRest(player), 0);
+                    ASSERT_EQ(player.position.y, top)
+                        << "column " << i << "," << j << " from " << above << " above at " << speed;
+                }
+        }
+}
+
+TEST(PlayerFallTest, LandingSnapsToTheCellTopAndCanJumpAtOnce) {
+    TestWorld world = floorWorld();
+    // Slow: the probe's cell top, 16 * ceil((y + vy) / 16).
+    Player player = createPlayer(world.get(), 100.0f, 70.0f, 100.0f);
+    player.velocity.y = -15.0f;
+    stepPlayer(player, idle());
+    EXPECT_EQ(player.position.y, FLOOR_TOP);
+    EXPECT_EQ(player.velocity.y, 0.0f);
+
+    // Fast through a one-block platform and the floor below: the highest
+    // solid cell crossed wins.
+    setWorldBlock(*world, 6, 10, 6, BLOCK_DEEP);  // platform top at 176
+    player = createPlayer(world.get(), 100.0f, 200.0f, 100.0f);
+    player.velocity.y = -150.0f;
+    stepPlayer(player, idle());
+    EXPECT_EQ(player.position.y, 176.0f);
+    EXPECT_TRUE(isPointFree(player, 100.0f, 176.0f, 100.0f));
+
+    // Landing with Space held starts the jump in the same frame.
+    player = createPlayer(world.get(), 300.0f, 66.0f, 300.0f);
+    player.velocity.y = -3.0f;
+    PlayerInput jump = idle();
+    jump.jump = true;
+    stepPlayer(player, jump);
+    EXPECT_EQ(player.position.y, FLOOR_TOP + PLAYER_JUMP_SPEED);
+    EXPECT_EQ(player.velocity.y, PLAYER_JUMP_SPEED);
+}
+
+TEST(PlayerFallTest, StandingIsStableAndAJumpRisesAboutEighteenUnits) {
+    TestWorld world = floorWorld();
+    Player player = standing(*world, 200.0f, 200.0f);
+    for (int frame = 0; frame < 100; ++frame) {
+        stepPlayer(player, idle());
+        ASSERT_EQ(player.position.y, FLOOR_TOP);
+        ASSERT_EQ(player.velocity.y, 0.0f);
+    }
+
+    PlayerInput jump = idle();
+    jump.jump = true;
+    stepPlayer(player, jump);
+    EXPECT_EQ(player.position.y, FLOOR_TOP + PLAYER_JUMP_SPEED);
+    float peak = player.position.y;
+    int frames = 1;
+    for (;;) {
+        const float vy = player.velocity.y;
+        stepPlayer(player, jump);
+        ++frames;
+        if (player.velocity.y == PLAYER_JUMP_SPEED) break;  // back on the floor, Space still held
+        ASSERT_LT(player.velocity.y, vy) << "Space held in the air must not jump again";
+        ASSERT_GT(player.position.y, FLOOR_TOP);
+        ASSERT_LT(frames, 100);
+        peak = std::fmax(peak, player.position.y);
+    }
+    // 2.5 + 2.32 + ... + 0.16 = 18.62, a little over one block.
+    EXPECT_NEAR(peak - FLOOR_TOP, 18.62f, 0.01f);
+    EXPECT_GE(frames, 28);
+    EXPECT_LE(frames, 32);
+    ASSERT_GT(fallToRest(player), 0);
+    EXPECT_EQ(player.position.y, FLOOR_TOP);
+}
+
+TEST(PlayerWalkTest, KeysMoveAlongTheHeading) {
+    TestWorld world = floorWorld();
+    struct Case {
+        bool w, s, a, d;
+        float dx, dz;
+    };
+    // Heading 0 faces +x; right of it is +z.
+    const Case cases[] = {
+        {true, false, false, false, 1.5f, 0.0f},  {false, true, false, false, -1.5f, 0.0f},
+        {false, false, true, false, 0.0f, -1.5f}, {false, false, false, true, 0.0f, 1.5f},
+        {true, true, false, false, 0.0f, 0.0f},   {true, false, true, false, 1.5f, -1.5f},
+        {false, false, true, true, 0.0f, 0.0f},
+    };
+    for (const Case& c : cases) {
+        Player player = standing(*world, 400.0f, 400.0f);
+        PlayerInput input = idle();
+        input.forward = c.w;
+        input.backward = c.s;
+        input.left = c.a;
+        input.right = c.d;
+        stepPlayer(player, input);
+        EXPECT_NEAR(player.position.x - 400.0f, c.dx, 1e-4f) << c.w << c.s << c.a << c.d;
+        EXPECT_NEAR(player.position.z - 400.0f, c.dz, 1e-4f) << c.w << c.s << c.a << c.d;
+        EXPECT_EQ(player.position.y, FLOOR_TOP);
+    }
+    // Yaw increases toward +z: a quarter turn walks along +z.
+    Player player = standing(*world, 400.0f, 400.0f, 1.5707964f);
+    steps(player, forward(), 10);
+    EXPECT_NEAR(player.position.x, 400.0f, 1e-3f);
+    EXPECT_NEAR(player.position.z, 415.0f, 1e-3f);
+}
+
+TEST(PlayerWalkTest, OneBlockStepBlocksWalkingButCanBeClimbed) {
+    TestWorld world = floorWorld();
+    // A raised plateau from block column 30 (x 480) on, one block high.
+    for (int wx = 30; wx < 48; ++wx)
+        for (int wz = 0; wz < 48; ++wz) setWorldBlock(*world, wx, 4, wz, BLOCK_DEEP);
+    Player player = standing(*world, 460.0f, 400.0f);
+    steps(player, forward(), 30);
+    EXPECT_LT(player.position.x, 480.0f);
+    EXPECT_GT(player.position.x, 477.0f);
+    EXPECT_EQ(player.position.y, FLOOR_TOP);
+
+    PlayerInput climb = forward();
+    climb.jump = true;
+    steps(player, climb, 12);
+    steps(player, forward(), 20);
+    EXPECT_GT(player.position.x, 490.0f);
+    ASSERT_GT(fallToRest(player), 0);
+    EXPECT_EQ(player.position.y, FLOOR_TOP + 16.0f);
+}
+
+TEST(PlayerWalkTest, PassingNeedsTheFeetCellAndTheHeadCellOpen) {
+    for (int gap : {1, 2}) {
+        TestWorld world = floorWorld();
+        // A wall at block column 30, rows 4..8, with a gap `gap` rows high in row z 25.
+        for (int wz = 0; wz < 48; ++wz)
+            for (int wy = 4; wy < 9; ++wy)
+                if (wz != 25 || wy >= 4 + gap) setWorldBlock(*world, 30, wy, wz, BLOCK_DEEP);
+        Player player = standing(*world, 460.0f, 25 * 16 + 8.0f);
+        steps(player, forward(), 40);
+        if (gap == 2) {
+            EXPECT_GT(player.position.x, 496.0f) << "a two-block gap lets the body through";
+        } else {
+            EXPECT_LT(player.position.x, 480.0f) << "the head point stops at a one-block gap";
+        }
+    }
+}
+
+TEST(PlayerWalkTest, WallsStopOneAxisAndLetTheOtherSlide) {
+    TestWorld world = floorWorld();
+    for (int wz = 0; wz < 48; ++wz) setWorldBlock(*world, 30, 5, wz, BLOCK_TRANSLUCENT);  // at head height
+    Player player = standing(*world, 470.0f, 300.0f, PI / 4.0f);
+    steps(player, forward(), 20);
+    EXPECT_LT(player.position.x, 480.0f);
+    EXPECT_GT(player.position.x, 478.0f);
+    // z keeps gaining 1.5 sin(pi / 4) a frame along the wall.
+    EXPECT_NEAR(player.position.z, 300.0f + 20 * 1.5f * std::sqrt(0.5f), 0.01f);
+}
+
+TEST(PlayerWalkTest, WalkingOffTheWorldsEdgeFallsForEver) {
+    TestWorld world = floorWorld();
+    Player player = standing(*world, 8.0f, 100.0f, PI);
+    steps(player, forward(), 10);
+    EXPECT_LT(player.position.x, 0.0f);
+    steps(player, idle(), 60);
+    EXPECT_LT(player.position.y, FLOOR_TOP - 100.0f);
+    EXPECT_LT(player.velocity.y, -10.0f);
+}
+
+TEST(PlayerLookTest, CursorOffsetsTurnAndTiltTheView) {
+    Player player = createPlayer(nullptr, 0, 3000.0f, 0);
+    player.pitch = 1.5f;
+    PlayerInput input = idle();
+    input.cursorDx = 50;  // right of centre: turn right (yaw up)
+    input.cursorDy = 25;  // below centre: look down (pitch up)
+    stepPlayer(player, input);
+    EXPECT_FLOAT_EQ(player.yaw, 0.1f);
+    EXPECT_FLOAT_EQ(player.pitch, 1.55f);
+    input.cursorDx = -100;
+    input.cursorDy = -50;
+    stepPlayer(player, input);
+    EXPECT_FLOAT_EQ(player.yaw, -0.1f);
+    EXPECT_FLOAT_EQ(player.pitch, 1.45f);
+    // Yaw is never wrapped.
+    input.cursorDx = 5000;
+    input.cursorDy = 0;
+    steps(player, input, 10);
+    EXPECT_NEAR(player.yaw, 99.9f, 1e-3f);
+}
+
+TEST(PlayerLookTest, PitchIsClampedAtBothEnds) {
+    Player player = createPlayer(nullptr, 0, 3000.0f, 0);
+    PlayerInput input = idle();
+    input.cursorDy = 10000;
+    stepPlayer(player, input);
+    EXPECT_EQ(player.pitch, PITCH_MAX);
+    EXPECT_NEAR(player.pitch, 3.14159265 - 0.001, 1e-6);
+    input.cursorDy = -10000;
+    stepPlayer(player, input);
+    EXPECT_EQ(player.pitch, PITCH_MIN);
+    // Without focus the look is frozen, but the clamp still runs.
+    player.pitch = -2.0f;
+    stepPlayer(player, idle(false));
+    EXPECT_EQ(player.pitch, PITCH_MIN);
+    player.pitch = 4.0f;
+    stepPlayer(player, idle(false));
+    EXPECT_EQ(player.pitch, PITCH_MAX);
+}
+
+TEST(PlayerFocusTest, WithoutFocusOnlyClicksGravityAndTheClampRun) {
+    TestWorld world = floorWorld();
+    PlayerInput input = idle(false);
+    input.forward = input.right = input.jump = true;
+    input.cursorDx = input.cursorDy = 200;
+    input.leftButton = true;
+
+    Player player = standing(*world, 300.0f, 300.0f, 0.5f);
+    stepPlayer(player, input);
+    EXPECT_EQ(player.position.x, 300.0f);
+    EXPECT_EQ(player.position.z, 300.0f);
+    EXPECT_EQ(player.position.y, FLOOR_TOP);  // no jump
+    EXPECT_EQ(player.yaw, 0.5f);
+    EXPECT_EQ(player.pitch, LEVEL);
+    EXPECT_TRUE(player.leftClick);
+    EXPECT_FALSE(player.rightClick);
+
+    Player airborne = createPlayer(world.get(), 300.0f, 500.0f, 300.0f);
+    stepPlayer(airborne, input);
+    EXPECT_FLOAT_EQ(airborne.position.y, 500.0f - PLAYER_GRAVITY);
+}
+
+TEST(PlayerFocusTest, ClicksLastOneFramePerPress) {
+    Player player = createPlayer(nullptr, 0, 3000.0f, 0);
+    PlayerInput input = idle();
+    input.leftButton = input.rightButton = true;
+    stepPlayer(player, input);
+    EXPECT_TRUE(player.leftClick);
+    EXPECT_TRUE(player.rightClick);
+    stepPlayer(player, input);
+    EXPECT_FALSE(player.leftClick);
+    EXPECT_FALSE(player.rightClick);
+    input.leftButton = false;
+    stepPlayer(player, input);
+    EXPECT_FALSE(player.leftClick);
+    EXPECT_TRUE(player.rightHeld);
+    input.leftButton = true;
+    stepPlayer(player, input);
+    EXPECT_TRUE(player.leftClick);
+    EXPECT_FALSE(player.rightClick);
+}
+
+}  // namespace
