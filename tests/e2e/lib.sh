@@ -1,0 +1,284 @@
+# Shared harness for the end-to-end scripts: a private virtual X server, the
+# game or its probe build run in the game folder, real input through xdotool,
+# screenshots read back with ImageMagick. The probe prints one line per frame
+# ("frame=12 pos=x,y,z vel=... yaw=... pitch=... focus=1 ... size=640x480 end").
+# Waits count frames in that log, never wall-clock time: under a busy software
+# renderer frames stretch and stall. Wall-clock limits only stop a hung run.
+# Usage: source this file, call e2e_init "$@", then the helpers, then e2e_finish.
+# With E2E_KEEP=1 the logs and screenshots are kept even when all checks pass.
+
+set -uo pipefail
+
+CONVERT=/usr/bin/convert
+GAME_DIR=
+WM_CLOSE=
+WORK=
+XVFB_PID=
+GAME_PID=
+GAME_LOG=
+GAME_STATUS=
+WIN=
+EXTRA_PIDS=()
+FAILURES=0
+CHECKS=0
+
+e2e_cleanup() {
+    set +e
+    local pid
+    for pid in "$GAME_PID" "${EXTRA_PIDS[@]}"; do
+        [ -n "$pid" ] || continue
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
+    fi
+    if [ "$FAILURES" -eq 0 ] && [ -n "$WORK" ] && [ -z "${E2E_KEEP:-}" ]; then
+        rm -rf "$WORK"
+    elif [ -n "$WORK" ]; then
+        echo "logs and screenshots kept in $WORK"
+    fi
+}
+
+# e2e_init GAME_DIR [WM_CLOSE_TOOL]
+e2e_init() {
+    GAME_DIR=$(cd "${1:?game folder}" && pwd)
+    WM_CLOSE=${2:-}
+    WORK=$(mktemp -d /tmp/vexelmoor-e2e.XXXXXX)
+    trap e2e_cleanup EXIT
+    trap 'exit 130' INT TERM
+    start_xvfb
+}
+
+fail_now() {
+    echo "FAIL: $*"
+    FAILURES=$((FAILURES + 1))
+    exit 1
+}
+
+# check NAME COMMAND...: runs the command, prints one line, counts a failure.
+check() {
+    local name=$1
+    shift
+    CHECKS=$((CHECKS + 1))
+    if "$@"; then
+        echo "ok   - $name"
+    else
+        echo "FAIL - $name"
+        FAILURES=$((FAILURES + 1))
+    fi
+}
+
+e2e_finish() {
+    echo "$CHECKS checks, $FAILURES failed"
+    [ "$FAILURES" -eq 0 ]
+}
+
+start_xvfb() {
+    local displayfile=$WORK/display
+    # Depth 24: the window cannot be created at depth 16.
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$displayfile" 2>"$WORK/xvfb.err" &
+    XVFB_PID=$!
+    local i
+    for i in $(seq 200); do
+        [ -s "$displayfile" ] && break
+        sleep 0.025
+    done
+    [ -s "$displayfile" ] || fail_now "Xvfb did not start"
+    export DISPLAY=:$(head -n1 "$displayfile")
+}
+
+# start_game PROGRAM NAME: runs PROGRAM (vexelmoor or vexelmoor_probe) in the
+# game folder, stdout to $WORK/NAME.out and stderr to $WORK/NAME.err.
+start_game() {
+    GAME_LOG=$WORK/$2.out
+    (cd "$GAME_DIR" && exec "./$1") >"$GAME_LOG" 2>"$WORK/$2.err" &
+    GAME_PID=$!
+}
+
+game_alive() {
+    [ -n "$GAME_PID" ] || return 1
+    local stat
+    stat=$(ps -o stat= -p "$GAME_PID" 2>/dev/null) || return 1
+    [ -n "$stat" ] && [[ $stat != Z* ]]
+}
+
+# wait_game_exit [SECONDS]: waits for the game to end; sets GAME_STATUS
+# (124 when it did not end in time).
+wait_game_exit() {
+    local limit=${1:-20} i hung=
+    for i in $(seq $((limit * 20))); do
+        game_alive || break
+        sleep 0.05
+    done
+    game_alive && hung=1 && kill "$GAME_PID" 2>/dev/null
+    wait "$GAME_PID" 2>/dev/null
+    GAME_STATUS=$?
+    [ -z "$hung" ] || GAME_STATUS=124
+    GAME_PID=
+}
+
+# wait_window: polls for the mapped game window; sets WIN.
+wait_window() {
+    local i
+    WIN=
+    for i in $(seq 1000); do
+        WIN=$(xdotool search --onlyvisible --name '^Vexelmoor$' 2>/dev/null | head -n1)
+        [ -n "$WIN" ] && return 0
+        game_alive || break
+        sleep 0.02
+    done
+    fail_now "the game window did not appear"
+}
+
+# The newest complete line of the probe log (a line is complete once it ends in " end").
+last_line() { tail -n 3 "$GAME_LOG" 2>/dev/null | grep ' end$' | tail -n1; }
+
+# field KEY [LINE]: one value from a probe line (the newest by default); KEY is
+# a probe key or one of the split ones of AWK_PARSE below (x, y, vy, bx, ...).
+field() {
+    local line=${2-$(last_line)}
+    awk "$AWK_PARSE"' { parse($0); print v[k] }' k="$1" <<<"$line"
+}
+
+frame_now() {
+    local f=$(field frame)
+    echo "${f:-0}"
+}
+
+# Probe lines as awk variables: v["frame"], v["x"], v["y"], v["z"], v["vy"],
+# v["pitch"], v["bx"], v["by"], v["bz"], v["edit"], ...
+AWK_PARSE='
+function parse(line,   n, i, kv, parts) {
+    delete v
+    n = split(line, kv, " ")
+    for (i = 1; i <= n; ++i) {
+        split(kv[i], parts, "=")
+        v[parts[1]] = parts[2]
+    }
+    split(v["pos"], parts, ","); v["x"] = parts[1] + 0; v["y"] = parts[2] + 0; v["z"] = parts[3] + 0
+    split(v["vel"], parts, ","); v["vx"] = parts[1] + 0; v["vy"] = parts[2] + 0; v["vz"] = parts[3] + 0
+    split(v["block"], parts, ","); v["bx"] = parts[1] + 0; v["by"] = parts[2] + 0; v["bz"] = parts[3] + 0
+    split(v["size"], parts, "x"); v["w"] = parts[1] + 0; v["h"] = parts[2] + 0
+}'
+
+# holds CONDITION [LINE]: whether an awk condition over v[...] holds for a line.
+holds() {
+    local line=${2-$(last_line)}
+    [ -n "$line" ] || return 1
+    awk "$AWK_PARSE"' { parse($0); exit !('"$1"') }' <<<"$line"
+}
+
+# wait_until CONDITION WHAT [SECONDS]: polls the newest frame until the
+# condition holds; fails the script when it never does.
+wait_until() {
+    local limit=${3:-30} i
+    for i in $(seq $((limit * 50))); do
+        holds "$1" && return 0
+        game_alive || fail_now "the game ended while waiting for: $2"
+        sleep 0.02
+    done
+    fail_now "timed out waiting for: $2 (last frame: $(last_line))"
+}
+
+# wait_frames N: returns once N more frames have been reported.
+wait_frames() {
+    local target=$(($(frame_now) + $1))
+    wait_until "v[\"frame\"] >= $target" "$1 more frames"
+}
+
+# lines_between FIRST LAST: the probe lines of frames FIRST..LAST.
+lines_between() {
+    awk -v a="$1" -v b="$2" '/ end$/ { split($1, f, "="); if (f[2] + 0 >= a && f[2] + 0 <= b) print }' \
+        "$GAME_LOG"
+}
+
+# any_line FIRST LAST CONDITION: whether some frame in the range satisfies it.
+any_line() {
+    lines_between "$1" "$2" | awk "$AWK_PARSE"' { parse($0); if ('"$3"') found = 1 } END { exit !found }'
+}
+
+# all_lines FIRST LAST CONDITION: whether every frame in the range satisfies it
+# (and there is at least one).
+all_lines() {
+    lines_between "$1" "$2" |
+        awk "$AWK_PARSE"' { parse($0); ++n; if (!('"$3"')) bad = 1 } END { exit !(n > 0 && !bad) }'
+}
+
+# hold_key KEY FRAMES, hold_button BUTTON FRAMES: the game polls the devices
+# once per frame, so a quick press could fall between two polls.
+hold_key() { xdotool keydown "$1" && wait_frames "$2" && xdotool keyup "$1"; }
+hold_button() { xdotool mousedown "$1" && wait_frames "$2" && xdotool mouseup "$1"; }
+
+# mouse_step DX DY: one relative move, then waits for frames enough that the
+# game has read it and re-centred the cursor before the next move is sent.
+mouse_step() {
+    xdotool mousemove_relative -- "$1" "$2"
+    wait_frames 2
+}
+
+# look_until CONDITION DX DY: mouse steps until the condition holds (at most 60).
+look_until() {
+    local i
+    for i in $(seq 60); do
+        holds "$1" && return 0
+        mouse_step "$2" "$3"
+    done
+    holds "$1" || fail_now "mouse look never reached: $1 (last frame: $(last_line))"
+}
+
+# open_other_window: starts a small second client window, to take the focus
+# away from the game; sets OTHER_WIN.
+open_other_window() {
+    xlogo -geometry 100x100+0+0 >/dev/null 2>&1 &
+    EXTRA_PIDS+=($!)
+    local i
+    for i in $(seq 500); do
+        OTHER_WIN=$(xdotool search --onlyvisible --class xlogo 2>/dev/null | head -n1)
+        [ -n "$OTHER_WIN" ] && return 0
+        sleep 0.02
+    done
+    fail_now "the second window did not appear"
+}
+
+# screenshot NAME: saves the game window to $WORK/NAME.png and prints the path.
+screenshot() {
+    local out=$WORK/$1.png
+    xwd -silent -id "$WIN" | "$CONVERT" xwd:- png24:"$out" || fail_now "screenshot $1 failed"
+    echo "$out"
+}
+
+# colour_count PNG GEOMETRY HEX: pixels of exactly that colour (e.g. 000000) in a region.
+colour_count() {
+    "$CONVERT" "$1" -crop "$2" +repage -format %c histogram:info:- |
+        awk -v c="#$3" 'toupper($0) ~ toupper(c) "[ F]" { n += $1 } END { print n + 0 }'
+}
+
+# black_box PNG GEOMETRY: "left top right bottom" (inclusive, window pixels) of
+# the pure black pixels in a region; empty when there are none.
+black_box() {
+    [ "$(colour_count "$1" "$2" 000000)" -gt 0 ] || return 0
+    local off=${2#*+} box
+    box=$("$CONVERT" "$1" -crop "$2" +repage -fill white +opaque '#000000' -format '%@' info:)
+    awk -v box="$box" -v ox="${off%+*}" -v oy="${off#*+}" 'BEGIN {
+        split(box, p, /[x+]/)
+        print ox + p[3], oy + p[4], ox + p[3] + p[1] - 1, oy + p[4] + p[2] - 1
+    }'
+}
+
+# nonwhite_count PNG GEOMETRY (WxH+X+Y)
+nonwhite_count() {
+    local wh=${2%%+*}
+    echo $((${wh%x*} * ${wh#*x} - $(colour_count "$1" "$2" FFFFFF)))
+}
+
+# differing_pixels A B GEOMETRY: pixels that differ between two screenshots in a region.
+differing_pixels() {
+    "$CONVERT" "$1" -crop "$3" +repage png24:"$WORK/diff-a.png"
+    "$CONVERT" "$2" -crop "$3" +repage png24:"$WORK/diff-b.png"
+    /usr/bin/compare -metric AE "$WORK/diff-a.png" "$WORK/diff-b.png" null: 2>&1 >/dev/null | cut -d' ' -f1
+}
+
+# num_near A B TOLERANCE
+num_near() { awk -v a="$1" -v b="$2" -v t="$3" 'BEGIN { exit !(a - b <= t && b - a <= t) }'; }

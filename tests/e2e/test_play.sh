@@ -1,0 +1,171 @@
+#!/usr/bin/env bash
+# Playing the probe build with real input: the fall onto the terrain, the view
+# toward the origin while Home is held, walking, jumping, mouse look, and what
+# still works while another window has the focus.
+# Usage: test_play.sh GAME_DIR [WM_CLOSE_TOOL]
+source "$(dirname "$0")/lib.sh"
+e2e_init "$@"
+
+# Expected numbers, worked out from the game's rules rather than read off a run:
+# - column (256, 256) has its top solid cell at block height 72 (its height
+#   function is 64 + 8 * (sin 4pi + sin 2pi * cos(16pi/3) + cos 4pi) = 72), so
+#   the feet come to rest on its top face, y = 73 * 16 = 1168;
+# - falling from y = 2048 with speeds -0.18, -0.36, ... the feet probe first
+#   enters that cell at frame 99 (frame 98 ends at y = 1174.82 moving at -17.64);
+# - a jump starts at 2.5 and loses 0.18 per frame: it peaks after 14 rising
+#   frames, 2.5 + 2.32 + ... + 0.16 = 18.62 units up;
+# - a walk step is 1.5 units per frame; a mouse step turns by pixels / 500 radians.
+LAND_Y=1168
+LAND_FRAME=99
+
+start_game vexelmoor_probe play
+wait_window
+wait_until "v[\"frame\"] >= $((LAND_FRAME + 20))" "the fall to end"
+
+echo "# the fall"
+check "before landing the view looks straight up (yaw 0, pitch 0.001)" \
+    all_lines 1 $((LAND_FRAME - 1)) 'v["yaw"] == 0 && v["pitch"] == 0.001'
+check "falling speed grows by 0.18 every frame" \
+    all_lines 1 $((LAND_FRAME - 1)) 'v["vy"] + 0.18 * v["frame"] < 0.002 &&
+                                     v["vy"] + 0.18 * v["frame"] > -0.002'
+check "the feet touch down at frame $LAND_FRAME on y=$LAND_Y" \
+    holds "v[\"y\"] == $LAND_Y && v[\"vy\"] == 0" "$(lines_between $LAND_FRAME $LAND_FRAME)"
+check "frame $((LAND_FRAME - 1)) is still falling" \
+    holds 'v["vy"] < -17' "$(lines_between $((LAND_FRAME - 1)) $((LAND_FRAME - 1)))"
+check "the player then stands still at (4096, $LAND_Y, 4096)" \
+    all_lines $LAND_FRAME $((LAND_FRAME + 20)) \
+    "v[\"x\"] == 4096 && v[\"y\"] == $LAND_Y && v[\"z\"] == 4096 && v[\"vy\"] == 0"
+check "looking up from the ground the aim reaches no block" holds 'v["pick"] == 0'
+
+echo "# Home looks toward the world origin"
+wait_frames 2
+sky=$(screenshot sky)
+xdotool keydown Home
+wait_until 'v["home"] == 1' "Home to be seen"
+home_from=$(frame_now)
+wait_frames 2
+home=$(screenshot home)
+xdotool keyup Home
+wait_until 'v["home"] == 0' "Home to be released"
+home_to=$(($(frame_now) - 1))
+wait_frames 2
+back=$(screenshot home-released)
+check "looking up, the picture below the overlay is all sky" \
+    test "$(nonwhite_count "$sky" 640x410+0+70)" -eq 0
+check "with Home held the lower half shows the ground" \
+    test "$(nonwhite_count "$home" 640x240+0+240)" -gt $((640 * 240 / 2))
+check "the aim does not follow the Home view (no block picked while Home is held)" \
+    all_lines "$home_from" "$home_to" 'v["pick"] == 0 && v["pitch"] == 0.001'
+check "releasing Home restores the picture" test "$(differing_pixels "$sky" "$back" 640x410+0+70)" -eq 0
+
+echo "# walking at yaw 0"
+# walk KEY FRAMES AXIS SIGN: holds KEY, then checks that only AXIS moved, by
+# SIGN * 1.5 in every frame that moved.
+walk() {
+    local key=$1 frames=$2 axis=$3 sign=$4 other
+    [ "$axis" = x ] && other=z || other=x
+    wait_until 'v["vy"] == 0' "the player to stand"
+    local from=$(frame_now)
+    hold_key "$key" "$frames"
+    wait_frames 2
+    local to=$(frame_now)
+    local steps
+    steps=$(lines_between "$from" "$to" | awk "$AWK_PARSE"'
+        { parse($0)
+          if (NR > 1) { d = v[a] - prev; o = v[b] - prevo
+                        if (o != 0 || (d != 0 && d != (s == "-" ? -1.5 : 1.5))) { print "bad"; exit }
+                        if (d != 0) ++n }
+          prev = v[a]; prevo = v[b] }
+        END { print n + 0 }' a="$axis" b="$other" s="$sign")
+    check "$key moves along $axis only, ${sign}1.5 per frame ($steps steps)" \
+        test "$steps" != bad -a "$steps" -ge "$((frames - 1))"
+}
+# Columns x 251..262 at z 257..259 (blocks) are level at height 72 and join the
+# landing column from +z: step right onto them first, so the walks along x stay
+# on level ground.
+walk d 16 z +
+walk w 8 x +
+walk s 3 x -
+walk a 3 z -
+
+echo "# jumping"
+wait_until 'v["vy"] == 0' "the player to stand"
+wait_frames 3
+ground=$(field y)
+jump_from=$(frame_now)
+hold_key space 2
+wait_until "v[\"frame\"] >= $((jump_from + 45))" "the jump to end"
+peak=$(lines_between "$jump_from" "$(frame_now)" |
+    awk "$AWK_PARSE"' { parse($0); if (v["y"] > m) m = v["y"] } END { print m }')
+check "Space lifts the feet 18.62 units (peak $peak over $ground)" \
+    num_near "$(awk -v p="$peak" -v g="$ground" 'BEGIN { print p - g }')" 18.62 0.02
+check "the jump lands back where it started" holds "v[\"y\"] == $ground && v[\"vy\"] == 0"
+
+echo "# mouse look"
+# A move that lands between the game's read of the cursor and its re-centring
+# is lost: repeat it until the view turns.
+turn_step() {
+    local yaw=$(field yaw) i
+    for i in 1 2 3; do
+        mouse_step "$1" 0
+        [ "$(field yaw)" != "$yaw" ] && return
+    done
+}
+yaw0=$(field yaw)
+turn_step 100
+check "moving the mouse 100 pixels right turns right by 0.2" \
+    num_near "$(field yaw)" "$(awk -v b="$yaw0" 'BEGIN { print b + 0.2 }')" 0.0001
+turn_step -100
+check "moving it back turns back" num_near "$(field yaw)" "$yaw0" 0.0001
+look_from=$(frame_now)
+look_until 'v["pitch"] > 3.1' 0 100
+look_to=$(frame_now)
+check "moving the mouse down looks down in steps of 0.2, stopping at 3.1405928" \
+    all_lines "$look_from" "$look_to" \
+    '(v["pitch"] - 0.001) / 0.2 - int((v["pitch"] - 0.001) / 0.2 + 0.5) < 0.0001 &&
+     (v["pitch"] - 0.001) / 0.2 - int((v["pitch"] - 0.001) / 0.2 + 0.5) > -0.0001 || v["pitch"] == 3.140593'
+mouse_step 0 100
+check "the view cannot turn past straight down" holds 'v["pitch"] == 3.140593'
+wait_frames 2
+down=$(screenshot down)
+check "looking down the lower half is ground" test "$(colour_count "$down" 640x240+0+240 FFFFFF)" -eq 0
+check "looking down at the feet the aim finds the block below them" \
+    holds "v[\"pick\"] == 1 && v[\"by\"] == int(v[\"y\"] / 16) - 1"
+
+echo "# without focus"
+open_other_window
+xdotool windowfocus --sync "$OTHER_WIN"
+wait_until 'v["focus"] == 0' "focus to be lost" 10
+unfocused=$(last_line)
+from=$(frame_now)
+hold_key w 6
+hold_key space 3
+xdotool mousemove_relative -- 0 -100
+wait_frames 3
+xdotool mousemove_relative -- 0 100
+wait_frames 3
+to=$(frame_now)
+check "without focus W, Space and the mouse change nothing" \
+    all_lines "$from" "$to" "v[\"pos\"] == \"$(field pos "$unfocused")\" && v[\"pitch\"] == 3.140593 &&
+                             v[\"yaw\"] == $(field yaw "$unfocused")"
+below=$(field y)
+click_from=$(frame_now)
+hold_button 1 3
+wait_until 'v["vy"] == 0 && v["left"] == 0' "the click to settle"
+wait_frames 30
+check "a left click without focus still registers and removes the block below" \
+    any_line "$click_from" "$(frame_now)" \
+    "v[\"left\"] == 1 && v[\"focus\"] == 0 && v[\"edit\"] == \"removed\" && v[\"by\"] == int($below / 16) - 1"
+check "the player drops one block into the hole, without focus" \
+    holds "v[\"y\"] == $below - 16 && v[\"vy\"] == 0 && v[\"focus\"] == 0"
+xdotool windowfocus --sync "$WIN"
+wait_until 'v["focus"] == 1' "focus to come back" 10
+x_before=$(field x)
+hold_key w 4
+wait_frames 2
+check "with focus back, walking works again" holds "v[\"x\"] >= $x_before + 4.5"
+
+xdotool key Escape
+wait_game_exit
+check "Escape ends the game with status 0 (got $GAME_STATUS)" test "$GAME_STATUS" -eq 0
+e2e_finish
