@@ -99,12 +99,16 @@ void pollEvents(sf::Window& window, LoopState& loop) {
 }
 
 // The viewport and perspective follow the window; at 640 x 480 they are the
-// start-up ones.
-void followWindowSize(LoopState& loop) {
+// start-up ones. The cursor moves to the new centre at once, so the change of
+// centre is not taken for mouse motion.
+void followWindowSize(sf::Window& window, LoopState& loop) {
     if (!loop.resized) return;
     loop.resized = false;
     glViewport(0, 0, static_cast<GLsizei>(loop.width), static_cast<GLsizei>(loop.height));
     setProjection(loop.width, loop.height);
+    if (loop.focused)
+        sf::Mouse::setPosition(sf::Vector2i(static_cast<int>(loop.width / 2), static_cast<int>(loop.height / 2)),
+                               window);
 }
 
 void drawOverlay(const Texture& font, std::int32_t shownFps, const Player& player, const LoopState& loop) {
@@ -178,7 +182,7 @@ int runGame(FrameObserver observer) {
         if (countFrame(fps, static_cast<std::uint32_t>(clock.getElapsedTime().asMilliseconds()))) clock.restart();
         pollEvents(window, loop);
         if (!loop.open) break;  // the window and its context are gone
-        followWindowSize(loop);
+        followWindowSize(window, loop);
 
         glBindTexture(GL_TEXTURE_2D, atlas.glName);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

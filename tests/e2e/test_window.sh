@@ -115,9 +115,13 @@ check "looking straight down the whole picture is ground" \
     test "$(colour_count "$before" 640x410+0+70 FFFFFF)" -eq 0
 check "standing on the ground the Y line (Y: 73.000000, feet at 1168 / 16) spans 12 characters" \
     ink_ends_in_cell "$(overlay_line_box "$before" 36)" 12
+yaw_before=$(field yaw)
+pitch_before=$(field pitch)
 xdotool windowsize "$WIN" 800 600
 wait_until 'v["w"] == 800 && v["h"] == 600' "the resize to reach the game" 10
 wait_frames 3
+check "the new window centre is not taken for mouse motion (view unchanged)" \
+    holds "v[\"yaw\"] == $yaw_before && v[\"pitch\"] == $pitch_before"
 after=$(screenshot after-resize)
 check "the screenshot after the resize is 800x600" test "$("$CONVERT" "$after" -format %wx%h info:)" = 800x600
 check "the picture fills the new width (no white right of x=640)" \
