@@ -20,6 +20,10 @@ constexpr double FIELD_OF_VIEW = 45.0;
 constexpr double NEAR_PLANE = static_cast<double>(0.1f);
 constexpr double FAR_PLANE = 32000.0;
 
+// Made once and kept for the whole run, never released.
+World* gameWorld = nullptr;
+Player* gamePlayer = nullptr;
+
 // Process-wide, but made on first use: constructing a window object already
 // talks to the display, so it must wait until the display has been checked.
 sf::Window& gameWindow() {
@@ -169,8 +173,8 @@ int runGame(FrameObserver observer) {
     const Texture font = loadTexture("fonta.png");
     // The table must be complete before the world meshes its chunks.
     setGameBlockTextures();
-    World* world = createWorld();
-    Player* player = new Player(createPlayer(world, 4096.0f, 2048.0f, 4096.0f));
+    World* world = gameWorld = createWorld();
+    Player* player = gamePlayer = new Player(createPlayer(world, 4096.0f, 2048.0f, 4096.0f));
     setFixedGlState();
 
     sf::Clock clock;
