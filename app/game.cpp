@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 #include <X11/Xlib.h>
 
+#include <chrono>
 #include <cstdio>
 
 #include "app/text_draw.h"
@@ -150,6 +151,10 @@ void drawOverlay(const Texture& font, std::int32_t shownFps, const Player& playe
     glPopMatrix();
 }
 
+long microsecondsBetween(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to) {
+    return static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(to - from).count());
+}
+
 }  // namespace
 
 int runGame(FrameObserver observer) {
@@ -193,14 +198,20 @@ int runGame(FrameObserver observer) {
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
 
+        const auto logicStart = std::chrono::steady_clock::now();
         updatePlayer(*player, window, loop.focused);
         const bool homeHeld = sf::Keyboard::isKeyPressed(sf::Keyboard::Home);
         updateCamera(*player, homeHeld);
         const PickAndEditResult picked = pickAndEdit(*world, *player);
+        const auto drawStart = std::chrono::steady_clock::now();
         const int chunksDrawn = drawWorld(*world);
         drawOverlay(font, fps.shownFps, *player, loop);
 
-        if (observer) observer({++frame, player, &loop, fps.shownFps, homeHeld, picked, chunksDrawn});
+        if (observer) {
+            const auto drawEnd = std::chrono::steady_clock::now();
+            observer({++frame, player, &loop, fps.shownFps, homeHeld, picked, chunksDrawn,
+                      microsecondsBetween(logicStart, drawStart), microsecondsBetween(drawStart, drawEnd)});
+        }
         window.display();
     }
     return 0;

@@ -13,6 +13,8 @@ struct FrameReport {
     bool homeHeld;
     PickAndEditResult pickAndEdit;
     int chunksDrawn;
+    long logicMicros;  // player, camera, picking and editing
+    long drawMicros;   // culling and handing the world and overlay to GL
 };
 
 // Called after the overlay, before the buffer swap.
