@@ -128,24 +128,36 @@ std::uint32_t findFaces(const ChunkNeighbours& n, FaceRows& rows) {
     // open[x + 1][y + 1]: the row's own cells in bits 1..16 and the z
     // neighbours in bits 0 and 17; rows at x or y = -1 and 16 come from the
     // neighbouring chunks' border layers.
-    OpenRow open[CHUNK_EDGE + 2][CHUNK_EDGE + 2] = {};
     RowBits own[CHUNK_EDGE][CHUNK_EDGE];
+    unsigned anySolid = 0, anyOpen = 0;
+    for (int x = 0; x < CHUNK_EDGE; ++x)
+        for (int y = 0; y < CHUNK_EDGE; ++y) {
+            own[x][y] = rowBits(&n.self->blocks[cellIndex(x, y, 0)]);
+            anySolid |= own[x][y].solid;
+            anyOpen |= own[x][y].open;
+        }
+    // Most chunks of a world are all air or buried whole: no faces at all.
+    if (!anySolid) return 0;
+
+    OpenRow open[CHUNK_EDGE + 2][CHUNK_EDGE + 2] = {};
     const Chunk* negZ = n.side[FACE_NEG_Z];
     const Chunk* posZ = n.side[FACE_POS_Z];
     for (int x = 0; x < CHUNK_EDGE; ++x)
         for (int y = 0; y < CHUNK_EDGE; ++y) {
-            own[x][y] = rowBits(&n.self->blocks[cellIndex(x, y, 0)]);
             OpenRow row = static_cast<OpenRow>(own[x][y].open) << 1;
             if (isOpenCell(negZ, x, y, CHUNK_EDGE - 1)) row |= 1u;
             if (isOpenCell(posZ, x, y, 0)) row |= 1u << 17;
             open[x + 1][y + 1] = row;
+            anyOpen |= row;
         }
     for (int i = 0; i < CHUNK_EDGE; ++i) {
         open[0][i + 1] = static_cast<OpenRow>(openBitsOfRow(n.side[FACE_NEG_X], CHUNK_EDGE - 1, i)) << 1;
         open[CHUNK_EDGE + 1][i + 1] = static_cast<OpenRow>(openBitsOfRow(n.side[FACE_POS_X], 0, i)) << 1;
         open[i + 1][0] = static_cast<OpenRow>(openBitsOfRow(n.side[FACE_NEG_Y], i, CHUNK_EDGE - 1)) << 1;
         open[i + 1][CHUNK_EDGE + 1] = static_cast<OpenRow>(openBitsOfRow(n.side[FACE_POS_Y], i, 0)) << 1;
+        anyOpen |= open[0][i + 1] | open[CHUNK_EDGE + 1][i + 1] | open[i + 1][0] | open[i + 1][CHUNK_EDGE + 1];
     }
+    if (!anyOpen) return 0;
 
     std::uint32_t faces = 0;
     for (int x = 0; x < CHUNK_EDGE; ++x)
@@ -165,7 +177,7 @@ std::uint32_t findFaces(const ChunkNeighbours& n, FaceRows& rows) {
                                       std::uint64_t{m[3]} << 48;
             const std::uint64_t high = m[4] | std::uint64_t{m[5]} << 16 |
                                        std::uint64_t{rows.translucentTops[x][y]} << 32;
-            faces += static_cast<std::uint32_t>(bitCount(low) + bitCount(high));
+            if (low | high) faces += static_cast<std::uint32_t>(bitCount(low) + bitCount(high));
         }
     return faces;
 }
