@@ -78,7 +78,7 @@ shot block-removed
 click 3
 shot block-placed
 xdotool keydown Home; shot home-view; xdotool keyup Home
-look 0 -40 14
+look 0 -40 10
 shot view-across-the-world
 
 xdotool key Escape
