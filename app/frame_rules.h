@@ -25,15 +25,15 @@ enum WindowEventKind {
 
 struct WindowEvent {
     WindowEventKind kind;
-    bool keyIsEscape;          // for key presses; modifiers are not looked at
-    unsigned width, height;    // for resizes
+    bool keyIsEscape;        // for key presses; modifiers are not looked at
+    unsigned width, height;  // for resizes
 };
 
 struct LoopState {
     bool open;
     bool focused;
-    unsigned width, height;    // current drawable size
-    bool resized;              // viewport and projection need to follow
+    unsigned width, height;  // current drawable size
+    bool resized;            // viewport and projection need to follow
 };
 
 void applyWindowEvent(LoopState& state, const WindowEvent& event);

@@ -112,8 +112,8 @@ void followWindowSize(sf::Window& window, LoopState& loop) {
     glViewport(0, 0, static_cast<GLsizei>(loop.width), static_cast<GLsizei>(loop.height));
     setProjection(loop.width, loop.height);
     if (loop.focused)
-        sf::Mouse::setPosition(sf::Vector2i(static_cast<int>(loop.width / 2), static_cast<int>(loop.height / 2)),
-                               window);
+        sf::Mouse::setPosition(
+            sf::Vector2i(static_cast<int>(loop.width / 2), static_cast<int>(loop.height / 2)), window);
 }
 
 void drawOverlay(const Texture& font, std::int32_t shownFps, const Player& player, const LoopState& loop) {
@@ -137,8 +137,8 @@ void drawOverlay(const Texture& font, std::int32_t shownFps, const Player& playe
     const OverlayText text = overlayText(shownFps, player.position.x, player.position.y, player.position.z);
     for (int i = 0; i < OVERLAY_LINES; ++i) {
         const char* line = text.lines[i];
-        drawText(line, std::char_traits<char>::length(line), OVERLAY_LEFT, static_cast<std::int16_t>(text.top[i]),
-                 0, 0, 0);
+        drawText(line, std::char_traits<char>::length(line), OVERLAY_LEFT,
+                 static_cast<std::int16_t>(text.top[i]), 0, 0, 0);
     }
 
     glEnableClientState(GL_VERTEX_ARRAY);
@@ -151,7 +151,8 @@ void drawOverlay(const Texture& font, std::int32_t shownFps, const Player& playe
     glPopMatrix();
 }
 
-long microsecondsBetween(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to) {
+long microsecondsBetween(std::chrono::steady_clock::time_point from,
+                         std::chrono::steady_clock::time_point to) {
     return static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(to - from).count());
 }
 
@@ -160,7 +161,8 @@ long microsecondsBetween(std::chrono::steady_clock::time_point from, std::chrono
 int runGame(FrameObserver observer) {
     LoopState loop = {true, true, WINDOW_WIDTH, WINDOW_HEIGHT, false};
     if (!displayAvailable()) {
-        std::fprintf(stderr, "vexelmoor: cannot open a window: no X display is available (is DISPLAY set?)\n");
+        std::fprintf(stderr,
+                     "vexelmoor: cannot open a window: no X display is available (is DISPLAY set?)\n");
         return 1;
     }
 
@@ -188,7 +190,8 @@ int runGame(FrameObserver observer) {
     long frame = 0;
 
     while (window.isOpen()) {
-        if (countFrame(fps, static_cast<std::uint32_t>(clock.getElapsedTime().asMilliseconds()))) clock.restart();
+        if (countFrame(fps, static_cast<std::uint32_t>(clock.getElapsedTime().asMilliseconds())))
+            clock.restart();
         pollEvents(window, loop);
         if (!loop.open) break;  // the window and its context are gone
         followWindowSize(window, loop);

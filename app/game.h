@@ -6,7 +6,7 @@
 
 // What one frame did, for test builds that watch the game from outside.
 struct FrameReport {
-    long frame;             // 1 for the first frame
+    long frame;  // 1 for the first frame
     const Player* player;
     const LoopState* loop;
     std::int32_t shownFps;

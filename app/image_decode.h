@@ -7,7 +7,7 @@
 #include <vector>
 
 struct DecodedImage {
-    int width;   // 0 when decoding failed
+    int width;  // 0 when decoding failed
     int height;
     std::vector<std::uint8_t> rgba;  // width * height * 4 bytes, top row first
 };

@@ -70,8 +70,10 @@ std::uint64_t pngRawDataSize(const PngHeader& h) {
                                      {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
     std::uint64_t total = 0;
     for (const auto& p : PASSES) {
-        const std::uint64_t w = h.width > static_cast<std::uint32_t>(p[0]) ? (h.width - p[0] + p[2] - 1) / p[2] : 0;
-        const std::uint64_t r = h.height > static_cast<std::uint32_t>(p[1]) ? (h.height - p[1] + p[3] - 1) / p[3] : 0;
+        const std::uint64_t w =
+            h.width > static_cast<std::uint32_t>(p[0]) ? (h.width - p[0] + p[2] - 1) / p[2] : 0;
+        const std::uint64_t r =
+            h.height > static_cast<std::uint32_t>(p[1]) ? (h.height - p[1] + p[3] - 1) / p[3] : 0;
         if (w && r) total += r * (1 + scanlineBytes(h, w));
     }
     return total;
@@ -95,7 +97,8 @@ bool checkPng(const std::uint8_t* bytes, std::size_t size, PngHeader& header) {
         if (std::memcmp(type, "IHDR", 4) == 0) {
             if (sawHeader || length != 13) return false;
             header = {bigEndian32(data), bigEndian32(data + 4), data[8], data[9], data[12]};
-            if (header.width == 0 || header.height == 0 || header.width > 0x7FFFFFFF || header.height > 0x7FFFFFFF)
+            if (header.width == 0 || header.height == 0 || header.width > 0x7FFFFFFF ||
+                header.height > 0x7FFFFFFF)
                 return false;
             if (!validDepth(header.colourType, header.bitDepth) || data[10] != 0 || data[11] != 0 ||
                 header.interlace > 1)

@@ -5,8 +5,8 @@
 
 constexpr int GLYPH_WIDTH = 8;
 constexpr int GLYPH_HEIGHT = 12;
-constexpr float GLYPH_TEX_WIDTH = 0.0625f;   // 8 / 128
-constexpr float GLYPH_TEX_HEIGHT = 0.09375f; // 12 / 128
+constexpr float GLYPH_TEX_WIDTH = 0.0625f;    // 8 / 128
+constexpr float GLYPH_TEX_HEIGHT = 0.09375f;  // 12 / 128
 
 struct GlyphQuad {
     float u, v;  // top-left of the glyph cell in texture space

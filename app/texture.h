@@ -4,9 +4,9 @@
 #include <cstdint>
 
 struct Texture {
-    std::int32_t width;   // 0 if loading failed
+    std::int32_t width;  // 0 if loading failed
     std::int32_t height;
-    std::uint32_t glName; // 0 if loading failed: binding it draws untextured
+    std::uint32_t glName;  // 0 if loading failed: binding it draws untextured
 };
 
 // Prints "Successfully loaded <path>" or "Failed to load <path>". Needs a

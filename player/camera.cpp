@@ -2,7 +2,8 @@
 
 Vec3d viewDirection(const Player& player) {
     const ViewTrig v = viewTrig(player);
-    return {static_cast<double>(v.cosYaw) * v.sinPitch, v.cosPitch, static_cast<double>(v.sinYaw) * v.sinPitch};
+    return {static_cast<double>(v.cosYaw) * v.sinPitch, v.cosPitch,
+            static_cast<double>(v.sinYaw) * v.sinPitch};
 }
 
 CameraView cameraView(const Player& player, bool homeHeld) {

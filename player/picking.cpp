@@ -99,7 +99,8 @@ PickResult pickBlock(const World& world, const Player& player) {
     const Vec3f d = pickDirection(player);
     for (float t = PICK_FIRST_SAMPLE; t < PICK_REACH; t += 1.0f) {
         const Vec3f p = pointAlong(o, d, t);
-        const Int3 b = {truncateToInt(p.x * 0.0625f), truncateToInt(p.y * 0.0625f), truncateToInt(p.z * 0.0625f)};
+        const Int3 b = {truncateToInt(p.x * 0.0625f), truncateToInt(p.y * 0.0625f),
+                        truncateToInt(p.z * 0.0625f)};
         const Int3 c = {b.x / 16, b.y / 16, b.z / 16};
         if (!chunkInGrid(c)) continue;
         Chunk* chunk = world.chunks[chunkSlot(c.x, c.y, c.z)];

@@ -10,10 +10,10 @@ struct Int3 {
 
 struct PickResult {
     bool hit;
-    float distance;   // along the view direction, 8..79
-    Int3 block;       // world block coordinates of the hit
-    Int3 chunk;       // chunk coordinates of the hit
-    Int3 cell;        // cell within that chunk; negative when the ray left the world
+    float distance;  // along the view direction, 8..79
+    Int3 block;      // world block coordinates of the hit
+    Int3 chunk;      // chunk coordinates of the hit
+    Int3 cell;       // cell within that chunk; negative when the ray left the world
     Chunk* hitChunk;
 };
 
@@ -32,18 +32,18 @@ constexpr int OUTLINE_VERTICES = 24;
 void outlineVertices(Int3 block, float out[OUTLINE_VERTICES * 3]);
 
 enum EditOutcome {
-    EDIT_NONE,             // no click, or no hit
+    EDIT_NONE,  // no click, or no hit
     EDIT_REMOVED,
-    EDIT_REFUSED_FLOOR,    // the bottom layer cannot be removed
+    EDIT_REFUSED_FLOOR,  // the bottom layer cannot be removed
     EDIT_PLACED,
-    EDIT_REFUSED_OUTSIDE,  // placement point outside the world or in a missing chunk
-    EDIT_REFUSED_OCCUPIED, // placement cell not air
-    EDIT_REFUSED_BODY,     // the block would hold the feet or head point
+    EDIT_REFUSED_OUTSIDE,   // placement point outside the world or in a missing chunk
+    EDIT_REFUSED_OCCUPIED,  // placement cell not air
+    EDIT_REFUSED_BODY,      // the block would hold the feet or head point
 };
 
 struct EditResult {
     EditOutcome outcome;
-    int rebuiltCount;      // chunks whose meshes were rebuilt, edited chunk first
+    int rebuiltCount;  // chunks whose meshes were rebuilt, edited chunk first
     Chunk* rebuilt[4];
 };
 

@@ -9,17 +9,17 @@ struct Vec3f {
 };
 
 struct Player {
-    bool leftHeld;    // left button was down at the previous update
+    bool leftHeld;  // left button was down at the previous update
     bool rightHeld;
-    bool leftClick;   // left button went down at this frame's update
+    bool leftClick;  // left button went down at this frame's update
     bool rightClick;
     float reserved0[3];
-    Vec3f velocity;   // units per frame; only y is ever set
-    float pitch;      // radians from straight up, kept within 0.001 .. pi - 0.001
-    float yaw;        // radians; 0 faces +x, increasing turns toward +z
+    Vec3f velocity;  // units per frame; only y is ever set
+    float pitch;     // radians from straight up, kept within 0.001 .. pi - 0.001
+    float yaw;       // radians; 0 faces +x, increasing turns toward +z
     float reserved1;
-    World* world;     // not owned
-    Vec3f position;   // the feet point
+    World* world;    // not owned
+    Vec3f position;  // the feet point
 };
 
 // Everything one update reads from the window and devices, sampled once.

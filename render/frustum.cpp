@@ -55,7 +55,9 @@ bool boxInFrustum(const FrustumPlanes& frustum, float x, float y, float z, float
     return true;
 }
 
-bool boxInFrustum(float x, float y, float z, float half) { return boxInFrustum(frustumPlanes, x, y, z, half); }
+bool boxInFrustum(float x, float y, float z, float half) {
+    return boxInFrustum(frustumPlanes, x, y, z, half);
+}
 
 bool chunkInFrustum(const FrustumPlanes& frustum, int cx, int cy, int cz) {
     return boxInFrustum(frustum, static_cast<float>(256 * cx + 128), static_cast<float>(256 * cy + 112),

@@ -12,8 +12,8 @@ namespace {
 
 struct FaceTemplate {
     std::int16_t offset[6][3];  // added to the cell origin
-    unsigned char farS[6];     // 1: s = u + w, 0: s = u
-    unsigned char farT[6];     // 1: t = v + w, 0: t = v
+    unsigned char farS[6];      // 1: s = u + w, 0: s = u
+    unsigned char farT[6];      // 1: t = v + w, 0: t = v
     int texSlot;
 };
 
@@ -94,9 +94,10 @@ const Chunk* neighbourChunk(const Chunk& chunk, int dx, int dy, int dz) {
 }
 
 ChunkNeighbours findNeighbours(const Chunk& chunk) {
-    return {&chunk,
-            {neighbourChunk(chunk, -1, 0, 0), neighbourChunk(chunk, 1, 0, 0), neighbourChunk(chunk, 0, 0, -1),
-             neighbourChunk(chunk, 0, 0, 1), neighbourChunk(chunk, 0, -1, 0), neighbourChunk(chunk, 0, 1, 0)}};
+    return {
+        &chunk,
+        {neighbourChunk(chunk, -1, 0, 0), neighbourChunk(chunk, 1, 0, 0), neighbourChunk(chunk, 0, 0, -1),
+         neighbourChunk(chunk, 0, 0, 1), neighbourChunk(chunk, 0, -1, 0), neighbourChunk(chunk, 0, 1, 0)}};
 }
 
 std::uint16_t openBitsOfRow(const Chunk* chunk, int x, int y) {
@@ -155,7 +156,8 @@ std::uint32_t findFaces(const ChunkNeighbours& n, FaceRows& rows) {
         open[CHUNK_EDGE + 1][i + 1] = static_cast<OpenRow>(openBitsOfRow(n.side[FACE_POS_X], 0, i)) << 1;
         open[i + 1][0] = static_cast<OpenRow>(openBitsOfRow(n.side[FACE_NEG_Y], i, CHUNK_EDGE - 1)) << 1;
         open[i + 1][CHUNK_EDGE + 1] = static_cast<OpenRow>(openBitsOfRow(n.side[FACE_POS_Y], i, 0)) << 1;
-        anyOpen |= open[0][i + 1] | open[CHUNK_EDGE + 1][i + 1] | open[i + 1][0] | open[i + 1][CHUNK_EDGE + 1];
+        anyOpen |=
+            open[0][i + 1] | open[CHUNK_EDGE + 1][i + 1] | open[i + 1][0] | open[i + 1][CHUNK_EDGE + 1];
     }
     if (!anyOpen) return 0;
 
@@ -173,16 +175,17 @@ std::uint32_t findFaces(const ChunkNeighbours& n, FaceRows& rows) {
             m[FACE_POS_Y] = static_cast<std::uint16_t>(solid & (open[x + 1][y + 2] >> 1));
             // A translucent cell's open top becomes a two-sided surface.
             rows.translucentTops[x][y] = own[x][y].translucent & m[FACE_POS_Y];
-            const std::uint64_t low = m[0] | std::uint64_t{m[1]} << 16 | std::uint64_t{m[2]} << 32 |
-                                      std::uint64_t{m[3]} << 48;
-            const std::uint64_t high = m[4] | std::uint64_t{m[5]} << 16 |
-                                       std::uint64_t{rows.translucentTops[x][y]} << 32;
+            const std::uint64_t low =
+                m[0] | std::uint64_t{m[1]} << 16 | std::uint64_t{m[2]} << 32 | std::uint64_t{m[3]} << 48;
+            const std::uint64_t high =
+                m[4] | std::uint64_t{m[5]} << 16 | std::uint64_t{rows.translucentTops[x][y]} << 32;
             if (low | high) faces += static_cast<std::uint32_t>(bitCount(low) + bitCount(high));
         }
     return faces;
 }
 
-constexpr int FACE_STEP[FACE_COUNT][3] = {{-1, 0, 0}, {1, 0, 0}, {0, 0, -1}, {0, 0, 1}, {0, -1, 0}, {0, 1, 0}};
+constexpr int FACE_STEP[FACE_COUNT][3] = {{-1, 0, 0}, {1, 0, 0},  {0, 0, -1},
+                                          {0, 0, 1},  {0, -1, 0}, {0, 1, 0}};
 
 constexpr int FACE_INDEX_STEP[FACE_COUNT] = {-256, 256, -1, 1, -16, 16};
 
@@ -309,7 +312,8 @@ void buildChunkMesh(Chunk& chunk) {
                         emitFace(mesh, FACE_POS_Y, X, Y - 1, Z, kind, light);
                         emitFace(mesh, FACE_NEG_Y, X, Y + 15, Z, kind, light);
                     } else {
-                        writeFace(mesh, face, X, Y, Z, cachedTexCoords(texCache, face, kind), faceGrey(light));
+                        writeFace(mesh, face, X, Y, Z, cachedTexCoords(texCache, face, kind),
+                                  faceGrey(light));
                     }
                 }
             }

@@ -56,8 +56,7 @@ void putU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
 }
 
 // The CRC covers the chunk type and data but not the length field.
-void putChunk(std::vector<std::uint8_t>& out, const char type[4],
-              const std::vector<std::uint8_t>& data) {
+void putChunk(std::vector<std::uint8_t>& out, const char type[4], const std::vector<std::uint8_t>& data) {
     putU32(out, static_cast<std::uint32_t>(data.size()));
     std::size_t typeAt = out.size();
     out.insert(out.end(), type, type + 4);
@@ -82,8 +81,7 @@ bool encodePng(const Image& img, std::vector<std::uint8_t>& out) {
 
     uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
     std::vector<std::uint8_t> packed(packedSize);
-    if (compress2(packed.data(), &packedSize, raw.data(),
-                  static_cast<uLong>(raw.size()), 9) != Z_OK) {
+    if (compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), 9) != Z_OK) {
         return false;
     }
     packed.resize(packedSize);
@@ -97,8 +95,7 @@ bool encodePng(const Image& img, std::vector<std::uint8_t>& out) {
     header.push_back(0);  // adaptive filtering
     header.push_back(0);  // no interlace
 
-    static const std::uint8_t signature[8] = {0x89, 'P', 'N', 'G',
-                                              '\r', '\n', 0x1a, '\n'};
+    static const std::uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     out.assign(signature, signature + 8);
     putChunk(out, "IHDR", header);
     putChunk(out, "IDAT", packed);
@@ -114,8 +111,7 @@ bool writePng(const Image& img, const std::string& path) {
     }
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (file) {
-        file.write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         file.close();
     }
     if (!file) {
@@ -142,8 +138,7 @@ std::uint32_t hash3(std::uint32_t x, std::uint32_t y, std::uint32_t seed) {
 
 // Uniform value in [0, 1).
 double rand01(int x, int y, std::uint32_t seed) {
-    return (hash3(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
-                  seed) >> 8) / 16777216.0;
+    return (hash3(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), seed) >> 8) / 16777216.0;
 }
 
 // Smooth blotches that wrap every 16 pixels, so a block face tiles with its
@@ -168,8 +163,7 @@ Rgb shade(Rgb c, double factor) {
 }
 
 Rgb mix(Rgb a, Rgb b, double t) {
-    return {static_cast<int>(a.r + (b.r - a.r) * t + 0.5),
-            static_cast<int>(a.g + (b.g - a.g) * t + 0.5),
+    return {static_cast<int>(a.r + (b.r - a.r) * t + 0.5), static_cast<int>(a.g + (b.g - a.g) * t + 0.5),
             static_cast<int>(a.b + (b.b - a.b) * t + 0.5)};
 }
 
@@ -186,8 +180,10 @@ Rgb grassTop(int x, int y) {
     double b = 0.82 + 0.22 * blotch01(x, y, 4, 11) + 0.14 * rand01(x, y, 12);
     Rgb c = shade(kGrass, b);
     double blade = rand01(x, y, 13);
-    if (blade < 0.10) c = mix(c, {170, 200, 80}, 0.55);  // sunlit blade tips
-    else if (blade > 0.92) c = shade(c, 0.72);          // shadow between blades
+    if (blade < 0.10)
+        c = mix(c, {170, 200, 80}, 0.55);  // sunlit blade tips
+    else if (blade > 0.92)
+        c = shade(c, 0.72);  // shadow between blades
     return c;
 }
 
@@ -195,8 +191,10 @@ Rgb earth(int x, int y) {
     double b = 0.84 + 0.20 * blotch01(x, y, 4, 21) + 0.12 * rand01(x, y, 22);
     Rgb c = shade(kEarth, b);
     double grain = rand01(x, y, 23);
-    if (grain < 0.07) c = shade(c, 0.68);                     // buried pebbles
-    else if (grain > 0.95) c = mix(c, {176, 140, 100}, 0.5);  // dry grains
+    if (grain < 0.07)
+        c = shade(c, 0.68);  // buried pebbles
+    else if (grain > 0.95)
+        c = mix(c, {176, 140, 100}, 0.5);  // dry grains
     return c;
 }
 
@@ -213,8 +211,10 @@ Rgb stone(int x, int y) {
     double b = 0.80 + 0.24 * blotch01(x, y, 4, 41) + 0.12 * rand01(x, y, 42);
     Rgb c = shade({124, 124, 126}, b);
     double fleck = rand01(x, y, 43);
-    if (fleck < 0.09) c = shade(c, 0.62);                // mineral flecks
-    else if (fleck > 0.96) c = mix(c, {190, 190, 192}, 0.5);
+    if (fleck < 0.09)
+        c = shade(c, 0.62);  // mineral flecks
+    else if (fleck > 0.96)
+        c = mix(c, {190, 190, 192}, 0.5);
     return c;
 }
 
@@ -253,7 +253,7 @@ Image makeAtlas() {
         Painter paint;
     };
     const Cell cells[] = {
-        {0, 0, grassTop}, {3, 0, grassSide}, {2, 0, earth},         {1, 0, stone},
+        {0, 0, grassTop}, {3, 0, grassSide}, {2, 0, earth},          {1, 0, stone},
         {1, 1, bedrock},  {0, 3, bricks},    {15, 15, lightNeutral},
     };
 

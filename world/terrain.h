@@ -12,9 +12,9 @@ constexpr int WORLD_BLOCKS_Z = WORLD_CHUNKS_Z * CHUNK_EDGE;  // 512
 int columnHeight(int i, int j);
 
 // The three phases of construction, exposed so tools can time them apart.
-void allocateChunks(World& world);  // every slot gets a chunk with one-element mesh arrays
-void generateTerrain(World& world); // every cell's block and light
-void meshAllChunks(World& world);   // every chunk's mesh, in slot order
+void allocateChunks(World& world);   // every slot gets a chunk with one-element mesh arrays
+void generateTerrain(World& world);  // every cell's block and light
+void meshAllChunks(World& world);    // every chunk's mesh, in slot order
 
 // All three phases; the caller owns the result for the whole run.
 World* createWorld();

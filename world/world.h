@@ -56,8 +56,7 @@ constexpr int cellIndex(int x, int y, int z) { return x * 256 + y * 16 + z; }
 constexpr int chunkSlot(int cx, int cy, int cz) { return cx * 256 + cy * 32 + cz; }
 
 constexpr bool chunkCoordsInGrid(int cx, int cy, int cz) {
-    return cx >= 0 && cx < WORLD_CHUNKS_X && cy >= 0 && cy < WORLD_CHUNKS_Y && cz >= 0 &&
-           cz < WORLD_CHUNKS_Z;
+    return cx >= 0 && cx < WORLD_CHUNKS_X && cy >= 0 && cy < WORLD_CHUNKS_Y && cz >= 0 && cz < WORLD_CHUNKS_Z;
 }
 
 // Empty (nullptr) outside the grid.
