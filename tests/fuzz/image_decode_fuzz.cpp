@@ -20,9 +20,10 @@ void checkDecodes(const std::uint8_t* data, std::size_t size) {
         if (image.height != 0 || !image.rgba.empty()) std::abort();
         return;
     }
-    const auto width = static_cast<std::uint64_t>(image.width), height = static_cast<std::uint64_t>(image.height);
-    const bool sane = image.width >= 1 && width <= IMAGE_MAX_EDGE && image.height >= 1 && height <= IMAGE_MAX_EDGE &&
-                      image.rgba.size() == width * height * 4;
+    const auto width = static_cast<std::uint64_t>(image.width),
+               height = static_cast<std::uint64_t>(image.height);
+    const bool sane = image.width >= 1 && width <= IMAGE_MAX_EDGE && image.height >= 1 &&
+                      height <= IMAGE_MAX_EDGE && image.rgba.size() == width * height * 4;
     if (!sane) std::abort();
 }
 
@@ -34,7 +35,8 @@ std::vector<std::uint8_t> withRepairedChecksums(const std::uint8_t* data, std::s
                                      (std::uint32_t{bytes[at + 2]} << 8) | bytes[at + 3];
         if (length > bytes.size() - at - 12) break;
         const uLong crc = crc32(0L, &bytes[at + 4], 4 + length);
-        for (int i = 0; i < 4; ++i) bytes[at + 8 + length + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
+        for (int i = 0; i < 4; ++i)
+            bytes[at + 8 + length + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
         at += 12 + length;
     }
     return bytes;

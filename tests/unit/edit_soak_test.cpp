@@ -91,7 +91,8 @@ TEST(EditSoak, RandomEditsKeepEveryTouchedMeshFreshAndTheHeapFlat) {
         const float x = horizontal(random), z = horizontal(random);
         float y = anyHeight(random);
         if (coin(random) < 2 && x >= 0 && x < 8192 && z >= 0 && z < 8192)
-            y = 16.0f * static_cast<float>(columnHeight(static_cast<int>(x) / 16, static_cast<int>(z) / 16) + 1) +
+            y = 16.0f *
+                    static_cast<float>(columnHeight(static_cast<int>(x) / 16, static_cast<int>(z) / 16) + 1) +
                 aboveGround(random);
         player.position = {x, y, z};
         player.yaw = yaw(random);
@@ -100,16 +101,20 @@ TEST(EditSoak, RandomEditsKeepEveryTouchedMeshFreshAndTheHeapFlat) {
         player.rightClick = coin(random) >= 1;
         const PickResult pick = pickBlock(*world, player);
         const EditResult edit = applyEdit(*world, player, pick);
-        if (edit.outcome == EDIT_REMOVED) ++removed;
-        else if (edit.outcome == EDIT_PLACED) ++placed;
-        else if (edit.outcome != EDIT_NONE) ++refused;
+        if (edit.outcome == EDIT_REMOVED)
+            ++removed;
+        else if (edit.outcome == EDIT_PLACED)
+            ++placed;
+        else if (edit.outcome != EDIT_NONE)
+            ++refused;
         if (pick.hit) {
             // The picked chunk and its face neighbours: an edit may reach any of them.
             touched.insert(pick.hitChunk);
             for (int axis = 0; axis < 3; ++axis)
                 for (int step : {-1, 1}) {
                     const int d[3] = {axis == 0 ? step : 0, axis == 1 ? step : 0, axis == 2 ? step : 0};
-                    if (Chunk* n = getChunk(*world, pick.chunk.x + d[0], pick.chunk.y + d[1], pick.chunk.z + d[2]))
+                    if (Chunk* n =
+                            getChunk(*world, pick.chunk.x + d[0], pick.chunk.y + d[1], pick.chunk.z + d[2]))
                         touched.insert(n);
                 }
         }
