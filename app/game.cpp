@@ -21,10 +21,6 @@ constexpr double FIELD_OF_VIEW = 45.0;
 constexpr double NEAR_PLANE = static_cast<double>(0.1f);
 constexpr double FAR_PLANE = 32000.0;
 
-// Made once and kept for the whole run, never released.
-World* gameWorld = nullptr;
-Player* gamePlayer = nullptr;
-
 // Process-wide, but made on first use: constructing a window object already
 // talks to the display, so it must wait until the display has been checked.
 sf::Window& gameWindow() {
@@ -157,6 +153,9 @@ long microsecondsBetween(std::chrono::steady_clock::time_point from,
 }
 
 }  // namespace
+
+World* gameWorld = nullptr;
+Player* gamePlayer = nullptr;
 
 int runGame(FrameObserver observer) {
     LoopState loop = {true, true, WINDOW_WIDTH, WINDOW_HEIGHT, false};
