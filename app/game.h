@@ -6,8 +6,8 @@
 
 // What one frame did, for test builds that watch the game from outside.
 struct FrameReport {
-    long frame;  // 1 for the first frame
-    const Player* player;
+    long frame;      // 1 for the first frame
+    Player* player;  // test builds may move it, to reach far ground quickly
     const LoopState* loop;
     std::int32_t shownFps;
     bool homeHeld;
@@ -16,6 +16,11 @@ struct FrameReport {
     long logicMicros;  // player, camera, picking and editing
     long drawMicros;   // culling and handing the world and overlay to GL
 };
+
+// The game's world and player: made once at start-up and kept for the whole
+// run, never released (null until then).
+extern World* gameWorld;
+extern Player* gamePlayer;
 
 // Called after the overlay, before the buffer swap.
 using FrameObserver = void (*)(const FrameReport& report);

@@ -282,3 +282,24 @@ differing_pixels() {
 
 # num_near A B TOLERANCE
 num_near() { awk -v a="$1" -v b="$2" -v t="$3" 'BEGIN { exit !(a - b <= t && b - a <= t) }'; }
+
+# wait_any_line FIRST CONDITION WHAT [SECONDS]: waits until some frame from
+# FIRST on satisfies the condition (a state that lasts one frame only, such as
+# an edit, can be gone from the newest line by the time it is looked at).
+wait_any_line() {
+    local limit=${4:-30} i
+    for i in $(seq $((limit * 50))); do
+        any_line "$1" 999999999 "$2" && return 0
+        game_alive || fail_now "the game ended while waiting for: $3"
+        sleep 0.02
+    done
+    fail_now "timed out waiting for: $3 (last frame: $(last_line))"
+}
+
+# first_line FIRST CONDITION: the first frame's line from FIRST on that satisfies it.
+first_line() {
+    lines_between "$1" 999999999 | awk "$AWK_PARSE"' { parse($0); if ('"$2"') { print; exit } }'
+}
+
+# resident_kb PID: the resident set size (VmRSS) of a process, in kB.
+resident_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status" 2>/dev/null; }

@@ -2,12 +2,46 @@
 // frame did, so the end-to-end scripts can wait for and check the game's state
 // while they drive it with real input. Every line ends with " end" so a reader
 // can tell a complete line from one still being written.
+// SIGUSR1 asks for every chunk mesh to be rebuilt from the current blocks; the
+// next report does it (on the game thread, rebuilt_all=1) and the frame after
+// it draws the new meshes, so a script can compare the picture the edits left
+// with one drawn from meshes built afresh. heap= is the memory the allocator
+// has handed out and not had back (kB), for the soak's leak check.
 
+#include <malloc.h>
+
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/game.h"
+#include "render/mesher.h"
 
 namespace {
+
+volatile std::sig_atomic_t rebuildRequested = 0;
+
+void requestRebuild(int) { rebuildRequested = 1; }
+
+// The GL context is current here, and the next frame draws the new arrays.
+bool rebuildAllIfRequested(World& world) {
+    if (!rebuildRequested) return false;
+    rebuildRequested = 0;
+    for (Chunk* chunk : world.chunks)
+        if (chunk) buildChunkMesh(*chunk);
+    return true;
+}
+
+std::size_t heapInUseKb() {
+    const struct mallinfo2 info = mallinfo2();
+    return (info.uordblks + info.hblkhd) / 1024;
+}
+
+void moveToStartIfAsked(Player& player) {
+    const char* place = std::getenv("PROBE_START");
+    float x, y, z;
+    if (place && std::sscanf(place, "%f,%f,%f", &x, &y, &z) == 3) player.position = {x, y, z};
+}
 
 const char* editName(EditOutcome outcome) {
     switch (outcome) {
@@ -23,19 +57,26 @@ const char* editName(EditOutcome outcome) {
 }
 
 void reportFrame(const FrameReport& r) {
+    if (r.frame == 1) moveToStartIfAsked(*r.player);
     const Player& p = *r.player;
     const PickResult& pick = r.pickAndEdit.pick;
+    const bool rebuiltAll = rebuildAllIfRequested(*p.world);
     std::printf(
         "frame=%ld pos=%.3f,%.3f,%.3f vel=%.3f,%.3f,%.3f yaw=%.6f pitch=%.6f focus=%d left=%d right=%d "
-        "home=%d fps=%d pick=%d block=%d,%d,%d dist=%g edit=%s rebuilt=%d drawn=%d size=%ux%u end\n",
+        "home=%d fps=%d pick=%d block=%d,%d,%d dist=%g edit=%s rebuilt=%d drawn=%d size=%ux%u "
+        "rebuilt_all=%d heap=%zu logic_us=%ld draw_us=%ld end\n",
         r.frame, p.position.x, p.position.y, p.position.z, p.velocity.x, p.velocity.y, p.velocity.z, p.yaw,
         p.pitch, r.loop->focused ? 1 : 0, p.leftClick ? 1 : 0, p.rightClick ? 1 : 0, r.homeHeld ? 1 : 0,
         static_cast<int>(r.shownFps), pick.hit ? 1 : 0, pick.block.x, pick.block.y, pick.block.z,
         static_cast<double>(pick.distance), editName(r.pickAndEdit.edit.outcome),
-        r.pickAndEdit.edit.rebuiltCount, r.chunksDrawn, r.loop->width, r.loop->height);
+        r.pickAndEdit.edit.rebuiltCount, r.chunksDrawn, r.loop->width, r.loop->height, rebuiltAll ? 1 : 0,
+        heapInUseKb(), r.logicMicros, r.drawMicros);
     std::fflush(stdout);
 }
 
 }  // namespace
 
-int main() { return runGame(reportFrame); }
+int main() {
+    std::signal(SIGUSR1, requestRebuild);
+    return runGame(reportFrame);
+}

@@ -117,6 +117,15 @@ check "moving the mouse 100 pixels right turns right by 0.2" \
     num_near "$(field yaw)" "$(awk -v b="$yaw0" 'BEGIN { print b + 0.2 }')" 0.0001
 turn_step -100
 check "moving it back turns back" num_near "$(field yaw)" "$yaw0" 0.0001
+# From 0.601 a move of 400 pixels up would turn to -0.199: it stops at 0.001.
+look_until 'v["pitch"] > 0.5' 0 100
+pitch_before=$(field pitch)
+for i in 1 2 3; do
+    mouse_step 0 -400
+    [ "$(field pitch)" != "$pitch_before" ] && break
+done
+check "the view cannot turn past straight up (from $pitch_before it stops at 0.001)" \
+    holds 'v["pitch"] == 0.001'
 look_from=$(frame_now)
 look_until 'v["pitch"] > 3.1' 0 100
 look_to=$(frame_now)
