@@ -16,7 +16,8 @@ std::vector<std::uint8_t> pattern(std::size_t bytes) {
     return out;
 }
 
-std::vector<std::uint8_t> image(std::uint32_t w, std::uint32_t h, PngColourType type, int depth, int channels) {
+std::vector<std::uint8_t> image(std::uint32_t w, std::uint32_t h, PngColourType type, int depth,
+                                int channels) {
     const std::size_t rowBytes = (static_cast<std::size_t>(w) * channels * depth + 7) / 8;
     std::vector<std::uint8_t> palette;
     if (type == PNG_PALETTE) palette = pattern(3 * 16);
@@ -71,6 +72,15 @@ int main(int argc, char** argv) {
     std::vector<std::uint8_t> wrongSignature = good;
     wrongSignature[1] = 'Q';
     seeds.push_back({"wrong_signature.png", wrongSignature});
+    // Headers that lie about the size with their checksums intact, so only the
+    // size itself (or the image data that cannot fill it) gives them away.
+    std::vector<std::uint8_t> zeroSize = good;
+    setPngSize(zeroSize, 0, 0);
+    seeds.push_back({"zero_size_valid_crc.png", zeroSize});
+    std::vector<std::uint8_t> hugeSize = good;
+    setPngSize(hugeSize, 100000, 100000);
+    seeds.push_back({"huge_size_valid_crc.png", hugeSize});
+    seeds.push_back({"truncated_header.png", std::vector<std::uint8_t>(good.begin(), good.begin() + 20)});
 
     for (const Seed& seed : seeds) {
         if (!writeFileBytes(dir + "/" + seed.name, seed.bytes)) {
