@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Frames per second of the real game under Xvfb in three views (after landing
+# looking down at the terrain, a level view across the world, and walking),
+# with the median time per frame of the game's own logic and of handing the
+# world and overlay to GL. Uses the probe build, which prints one line per frame.
+# Usage: frame_rate.sh GAME_DIR [SECONDS_PER_VIEW]
+set -uo pipefail
+game_dir=$(cd "${1:?game folder}" && pwd)
+seconds=${2:-5}
+
+work=$(mktemp -d)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+game_pid=
+cleanup() {
+  set +e
+  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null && wait "$game_pid" 2>/dev/null
+  kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=:$(cat "$work/display")
+
+log=$work/probe.log
+(cd "$game_dir" && exec ./vexelmoor_probe >"$log" 2>/dev/null) &
+game_pid=$!
+
+value() {  # value KEY: from the newest complete line
+  tail -n 3 "$log" | grep ' end$' | tail -n1 | tr ' ' '\n' | sed -n "s/^$1=//p"
+}
+frame() { local f; f=$(value frame); echo "${f:-0}"; }
+wait_frame() { while [ "$(frame)" -lt "$1" ]; do sleep 0.02; done; }
+until [ "$(value vel)" = "0.000,0.000,0.000" ] && [ "$(frame)" -gt 30 ]; do sleep 0.05; done
+
+look() {  # look DY STEPS: small moves, each consumed before the next
+  local i f
+  for i in $(seq "$2"); do
+    f=$(frame); xdotool mousemove_relative -- 0 "$1"; wait_frame $((f + 2))
+  done
+}
+
+measure() {  # measure NAME: frames per second and medians over the next SECONDS
+  local first last start end
+  first=$(frame); start=$(date +%s.%N)
+  sleep "$seconds"
+  last=$(frame); end=$(date +%s.%N)
+  awk -v a="$first" -v b="$last" -v name="$1" -v s="$start" -v e="$end" '
+    / end$/ { split($1, f, "="); n = f[2] + 0; if (n <= a || n > b) next
+              for (i = 2; i <= NF; ++i) { split($i, kv, "="); if (kv[1] == "logic_us") logic[++c] = kv[2] + 0;
+                                          if (kv[1] == "draw_us") draw[c] = kv[2] + 0; if (kv[1] == "drawn") drawn[c] = kv[2] + 0 } }
+    function median(arr, count,   i, j, t) { for (i = 1; i <= count; ++i) for (j = i + 1; j <= count; ++j)
+                                               if (arr[j] < arr[i]) { t = arr[i]; arr[i] = arr[j]; arr[j] = t }
+                                             return arr[int((count + 1) / 2)] }
+    END { printf "%-28s %6.1f fps  logic %5d us  draw %6d us  chunks drawn %d  (%d frames)\n",
+                 name, (b - a) / (e - s), median(logic, c), median(draw, c), median(drawn, c), c }' "$log"
+}
+
+look 40 24                       # from straight up to looking down at the ground ahead
+measure "after landing, looking down"
+look -40 4                       # up to about level
+measure "level view"
+xdotool keydown w
+measure "walking"
+xdotool keyup w
