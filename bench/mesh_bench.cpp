@@ -1,6 +1,7 @@
-// The per-chunk work of the running game on the generated world: meshing,
-// rebuilding one surface chunk, culling every chunk for a frame, and one
-// block edit with its neighbour rebuilds.
+// The per-frame and per-chunk work of the running game on the generated
+// world: meshing, rebuilding one surface chunk, a frame's player step, camera
+// and pick, culling every chunk for a frame, and one block edit with its
+// neighbour rebuilds.
 
 #include <benchmark/benchmark.h>
 
@@ -174,6 +175,31 @@ void BM_CullAllChunks(benchmark::State& state) {
     state.SetLabel("8192 chunks, level view from the landed start; target << 1 ms");
 }
 BENCHMARK(BM_CullAllChunks)->Unit(benchmark::kMicrosecond);
+
+// The game logic of one frame without its window and GL calls: the player
+// step while walking, the camera and the pick, from the landed start looking
+// down at the ground ahead (every frame starts from the same state).
+void BM_FrameLogic(benchmark::State& state) {
+    Player start = landedStartPlayer(generatedWorld());
+    start.pitch = 2.8f;
+    PlayerInput walking = {};
+    walking.focused = true;
+    walking.forward = true;
+    walking.cursorDx = 3;
+    std::int64_t hits = 0;
+    double eyeSum = 0.0;
+    for (auto _ : state) {
+        Player player = start;
+        stepPlayer(player, walking);
+        eyeSum += cameraView(player, false).eye.x;
+        hits += pickBlock(generatedWorld(), player).hit ? 1 : 0;
+        benchmark::DoNotOptimize(eyeSum);
+        benchmark::DoNotOptimize(hits);
+    }
+    if (hits != state.iterations()) state.SkipWithError("the pick should hit the ground ahead every frame");
+    state.SetLabel("walking, looking at the ground ahead; the frame budget is 16.7 ms");
+}
+BENCHMARK(BM_FrameLogic)->Unit(benchmark::kMicrosecond);
 
 // A removable cell in a corner of its chunk whose three face neighbours all
 // exist, preferring the terrain's top layer so the rebuilt chunks hold faces.
