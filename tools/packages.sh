@@ -1,17 +1,25 @@
-# Installs the Debian packages the game and its tests need, only when some are
-# missing. Sourced by ./run and ./test.
+# Installs the Debian packages the game (and, for ./test, its tests) needs,
+# only when some are missing. Sourced by ./run and ./test.
 
-VEX_PACKAGES=(
+# Building and playing, and the headless tour where there is no display.
+VEX_RUN_PACKAGES=(
   cmake g++ make pkg-config
   libsfml-dev libsoil-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev zlib1g-dev
-  libosmesa6-dev libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
   xvfb xdotool x11-apps x11-utils imagemagick
 )
+# The tests, the fuzzer and the benchmarks on top of that.
+VEX_TEST_PACKAGES=(
+  "${VEX_RUN_PACKAGES[@]}"
+  libosmesa6-dev libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
+)
 
+# vex_install_packages run|test
 vex_install_packages() {
+  local wanted=("${VEX_RUN_PACKAGES[@]}")
+  [ "${1:-test}" = test ] && wanted=("${VEX_TEST_PACKAGES[@]}")
   local missing=()
   local pkg
-  for pkg in "${VEX_PACKAGES[@]}"; do
+  for pkg in "${wanted[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
       missing+=("$pkg")
     fi
