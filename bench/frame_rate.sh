@@ -9,18 +9,18 @@ game_dir=$(cd "${1:?game folder}" && pwd)
 seconds=${2:-5}
 
 work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
+source "$(dirname "$0")/../tools/xvfb.sh"
+xvfb_pid=
 game_pid=
 cleanup() {
   set +e
   [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null && wait "$game_pid" 2>/dev/null
-  kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=:$(cat "$work/display")
+vex_start_xvfb || { echo "Xvfb did not start." >&2; exit 1; }
+xvfb_pid=$VEX_XVFB_PID
 
 log=$work/probe.log
 (cd "$game_dir" && exec ./vexelmoor_probe >"$log" 2>/dev/null) &
@@ -42,6 +42,7 @@ look() {  # look DY STEPS: small moves, each consumed before the next
 
 measure() {  # measure NAME: frames per second and medians over the next SECONDS
   local first last start end
+  wait_frame $(($(frame) + 60))  # let the view settle (the renderer's first frames of a view are slower)
   first=$(frame); start=$(date +%s.%N)
   sleep "$seconds"
   last=$(frame); end=$(date +%s.%N)

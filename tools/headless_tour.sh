@@ -9,24 +9,20 @@ shots=$2
 mkdir -p "$shots"
 rm -f "$shots"/[0-9]*-*.png
 
-displayfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$displayfile" 2>/dev/null &
-xvfb_pid=$!
+source "$(dirname "$0")/xvfb.sh"
+xvfb_pid=
 game_pid=
 cleanup() {
   set +e
   if [ -n "$game_pid" ]; then kill "$game_pid" 2>/dev/null; wait "$game_pid" 2>/dev/null; fi
-  kill "$xvfb_pid" 2>/dev/null
-  wait "$xvfb_pid" 2>/dev/null
-  rm -f "$displayfile"
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
 }
 trap cleanup EXIT
-for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.05; done
-if [ ! -s "$displayfile" ]; then
+if ! vex_start_xvfb; then
   echo "Xvfb did not start." >&2
   exit 1
 fi
-export DISPLAY=:$(cat "$displayfile")
+xvfb_pid=$VEX_XVFB_PID
 
 cd "$game_dir"
 ./vexelmoor &

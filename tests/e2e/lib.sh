@@ -75,18 +75,10 @@ e2e_finish() {
     [ "$FAILURES" -eq 0 ]
 }
 
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/xvfb.sh"
 start_xvfb() {
-    local displayfile=$WORK/display
-    # Depth 24: the window cannot be created at depth 16.
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$displayfile" 2>"$WORK/xvfb.err" &
-    XVFB_PID=$!
-    local i
-    for i in $(seq 200); do
-        [ -s "$displayfile" ] && break
-        sleep 0.025
-    done
-    [ -s "$displayfile" ] || fail_now "Xvfb did not start"
-    export DISPLAY=:$(head -n1 "$displayfile")
+    vex_start_xvfb "$WORK/xvfb.err" || fail_now "Xvfb did not start"
+    XVFB_PID=$VEX_XVFB_PID
 }
 
 # start_game PROGRAM NAME: runs PROGRAM (vexelmoor or vexelmoor_probe) in the
