@@ -1,19 +1,24 @@
 # A private virtual X server for the game, shared by the tour, the bench
 # scripts and the end-to-end tests. Source this file, then:
 #   vex_start_xvfb [ERROR_LOG]   starts it, exports DISPLAY, sets VEX_XVFB_PID;
-#                                returns 1 when it does not come up.
+#                                returns 1 (and stops it) when it does
+#                                not come up.
 # Depth 24: the game's window cannot be created at depth 16.
 
 vex_start_xvfb() {
   local log=${1:-/dev/null} displayfile i
   displayfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$displayfile" 2>"$log" &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$displayfile" >/dev/null 2>"$log" &
   VEX_XVFB_PID=$!
   for i in $(seq 200); do
     [ -s "$displayfile" ] && break
     sleep 0.025
   done
   if [ ! -s "$displayfile" ]; then
+    # Not left behind: the caller gives up on a server that did not come up.
+    kill "$VEX_XVFB_PID" 2>/dev/null
+    wait "$VEX_XVFB_PID" 2>/dev/null
+    VEX_XVFB_PID=
     rm -f "$displayfile"
     return 1
   fi
