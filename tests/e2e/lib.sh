@@ -234,23 +234,35 @@ open_other_window() {
     fail_now "the second window did not appear"
 }
 
-# screenshot NAME: saves the game window to $WORK/NAME.png and prints the path.
+# screenshot NAME: saves the game window to $WORK/NAME.png and prints the path;
+# prints nothing and fails when no picture was saved (it runs in a command
+# substitution, where fail_now could not stop the script), so every check that
+# reads the picture fails too.
 screenshot() {
     local out=$WORK/$1.png
-    xwd -silent -id "$WIN" | "$CONVERT" xwd:- png24:"$out" || fail_now "screenshot $1 failed"
+    rm -f "$out"
+    if ! xwd -silent -id "$WIN" | "$CONVERT" xwd:- png24:"$out" || [ ! -s "$out" ]; then
+        echo "screenshot $1 failed" >&2
+        return 1
+    fi
     echo "$out"
 }
 
-# colour_count PNG GEOMETRY HEX: pixels of exactly that colour (e.g. 000000) in a region.
+# colour_count PNG GEOMETRY HEX: pixels of exactly that colour (e.g. 000000) in
+# a region; prints nothing and fails when the picture cannot be read, so that
+# "no such pixels" is never concluded from a missing screenshot.
 colour_count() {
-    "$CONVERT" "$1" -crop "$2" +repage -format %c histogram:info:- |
-        awk -v c="#$3" 'toupper($0) ~ toupper(c) "[ F]" { n += $1 } END { print n + 0 }'
+    local histogram
+    histogram=$("$CONVERT" "$1" -crop "$2" +repage -format %c histogram:info:-) || return 1
+    awk -v c="#$3" 'toupper($0) ~ toupper(c) "[ F]" { n += $1 } END { print n + 0 }' <<<"$histogram"
 }
 
 # black_box PNG GEOMETRY: "left top right bottom" (inclusive, window pixels) of
 # the pure black pixels in a region; empty when there are none.
 black_box() {
-    [ "$(colour_count "$1" "$2" 000000)" -gt 0 ] || return 0
+    local black
+    black=$(colour_count "$1" "$2" 000000) || return 1
+    [ "$black" -gt 0 ] || return 0
     local off=${2#*+} box
     box=$("$CONVERT" "$1" -crop "$2" +repage -fill white +opaque '#000000' -format '%@' info:)
     awk -v box="$box" -v ox="${off%+*}" -v oy="${off#*+}" 'BEGIN {
@@ -259,17 +271,23 @@ black_box() {
     }'
 }
 
-# nonwhite_count PNG GEOMETRY (WxH+X+Y)
+# nonwhite_count PNG GEOMETRY (WxH+X+Y); like colour_count on failure.
 nonwhite_count() {
-    local wh=${2%%+*}
-    echo $((${wh%x*} * ${wh#*x} - $(colour_count "$1" "$2" FFFFFF)))
+    local wh=${2%%+*} white
+    white=$(colour_count "$1" "$2" FFFFFF) || return 1
+    echo $((${wh%x*} * ${wh#*x} - white))
 }
 
-# differing_pixels A B GEOMETRY: pixels that differ between two screenshots in a region.
+# differing_pixels A B GEOMETRY: pixels that differ between two screenshots in
+# a region; prints nothing and fails when either picture cannot be read, so a
+# numeric check on the result fails rather than comparing stale crops.
 differing_pixels() {
-    "$CONVERT" "$1" -crop "$3" +repage png24:"$WORK/diff-a.png"
-    "$CONVERT" "$2" -crop "$3" +repage png24:"$WORK/diff-b.png"
-    /usr/bin/compare -metric AE "$WORK/diff-a.png" "$WORK/diff-b.png" null: 2>&1 >/dev/null | cut -d' ' -f1
+    local a=$WORK/diff-a.png b=$WORK/diff-b.png count
+    rm -f "$a" "$b"
+    "$CONVERT" "$1" -crop "$3" +repage png24:"$a" && "$CONVERT" "$2" -crop "$3" +repage png24:"$b" || return 1
+    count=$(/usr/bin/compare -metric AE "$a" "$b" null: 2>&1 >/dev/null | cut -d' ' -f1)
+    [[ $count =~ ^[0-9]+$ ]] || return 1
+    echo "$count"
 }
 
 # num_near A B TOLERANCE
@@ -295,3 +313,29 @@ first_line() {
 
 # resident_kb PID: the resident set size (VmRSS) of a process, in kB.
 resident_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status" 2>/dev/null; }
+
+# Lines by which AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer
+# announce a report.
+SANITIZER_REPORT='ERROR: AddressSanitizer|runtime error:|LeakSanitizer|ERROR: [A-Za-z]*Sanitizer'
+
+# sanitizer_setup PROGRAM: when PROGRAM in the game folder is built with the
+# sanitizers, exports their options and sets SANITIZER_PRELOAD for starting it;
+# fails (and sets nothing) for a plain build. The GL driver is unloaded before
+# the leak check runs, and its allocations would then come from an unknown
+# module and escape the suppressions; preloaded (after the sanitizer runtime,
+# which must come first) it stays mapped.
+SANITIZER_PRELOAD=
+sanitizer_setup() {
+    local runtime driver repo
+    runtime=$(ldd "$GAME_DIR/$1" | awk '/libasan/ { print $3 }')
+    [ -n "$runtime" ] || return 1
+    repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    export LSAN_OPTIONS=suppressions=$repo/tests/lsan.supp:print_suppressions=0
+    SANITIZER_PRELOAD=$runtime
+    for driver in /usr/lib/*/dri/swrast_dri.so /usr/lib64/dri/swrast_dri.so /usr/lib/dri/swrast_dri.so; do
+        [ -f "$driver" ] && SANITIZER_PRELOAD="$runtime $driver" && break
+    done
+    return 0
+}
