@@ -9,23 +9,10 @@
 # reads it anyway.
 # Usage: test_bad_images.sh GAME_DIR MAKE_IMAGE_SEEDS_TOOL
 source "$(dirname "$0")/lib.sh"
-REPO=$(cd "$(dirname "$0")/../.." && pwd)
 SEED_TOOL=${2:?the make_image_seeds tool}
 e2e_init "$1"
 
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export LSAN_OPTIONS=suppressions=$REPO/tests/lsan.supp:print_suppressions=0
-# The GL driver is unloaded before the leak check runs; its allocations would
-# then come from an unknown module and escape the suppressions. Loaded up front
-# (after the sanitizer runtime, which must come first) it stays mapped.
-PRELOAD=
-asan_lib=$(ldd "$GAME_DIR/vexelmoor" | awk '/libasan/ { print $3 }')
-if [ -n "$asan_lib" ]; then
-    for driver in /usr/lib/*/dri/swrast_dri.so /usr/lib64/dri/swrast_dri.so /usr/lib/dri/swrast_dri.so; do
-        [ -f "$driver" ] && PRELOAD="$asan_lib $driver" && break
-    done
-fi
+sanitizer_setup vexelmoor
 
 SEEDS=$WORK/seeds
 mkdir -p "$SEEDS" && "$SEED_TOOL" "$SEEDS" || fail_now "make_image_seeds failed"
@@ -42,7 +29,6 @@ REFUSED="missing directory empty.png signature_only.png truncated_header.png hea
 LOADED="one_pixel.png non_square.png grey8.png grey_alpha8.png rgb8.png"
 OVERLAY=240x60+0+0
 GROUND=640x240+0+240
-SANITIZER_REPORT='ERROR: AddressSanitizer|runtime error:|LeakSanitizer|ERROR: [A-Za-z]*Sanitizer'
 
 # "WHITE GREEN": pure white pixels, and pixels whose green component is the
 # highest, in a region.
@@ -89,7 +75,7 @@ run_case() {
     # Home from the first frame turns the view toward the origin, over the
     # ground; walking changes the overlay's figures in every frame.
     xdotool keydown Home keydown w
-    LD_PRELOAD=$PRELOAD start_game vexelmoor "$name"
+    LD_PRELOAD=$SANITIZER_PRELOAD start_game vexelmoor "$name"
     wait_window
     local first later=
     first=$(shot_until "$name-first" frame_drawn)
