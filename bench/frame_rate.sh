@@ -30,8 +30,21 @@ value() {  # value KEY: from the newest complete line
   tail -n 3 "$log" | grep ' end$' | tail -n1 | tr ' ' '\n' | sed -n "s/^$1=//p"
 }
 frame() { local f; f=$(value frame); echo "${f:-0}"; }
-wait_frame() { while [ "$(frame)" -lt "$1" ]; do sleep 0.02; done; }
-until [ "$(value vel)" = "0.000,0.000,0.000" ] && [ "$(frame)" -gt 30 ]; do sleep 0.05; done
+# wait_for CONDITION...: polls for up to 30 s while the game runs.
+wait_for() {
+  local i
+  for i in $(seq 1500); do
+    "$@" && return 0
+    kill -0 "$game_pid" 2>/dev/null || { echo "The game ended early." >&2; exit 1; }
+    sleep 0.02
+  done
+  echo "Timed out waiting for: $*" >&2
+  exit 1
+}
+reached() { [ "$(frame)" -ge "$1" ]; }
+landed() { [ "$(value vel)" = "0.000,0.000,0.000" ] && [ "$(frame)" -gt 30 ]; }
+wait_frame() { wait_for reached "$1"; }
+wait_for landed
 
 look() {  # look DY STEPS: small moves, each consumed before the next
   local i f
@@ -48,7 +61,8 @@ measure() {  # measure NAME: frames per second and medians over the next SECONDS
   last=$(frame); end=$(date +%s.%N)
   awk -v a="$first" -v b="$last" -v name="$1" -v s="$start" -v e="$end" '
     / end$/ { split($1, f, "="); n = f[2] + 0; if (n <= a || n > b) next
-              for (i = 2; i <= NF; ++i) { split($i, kv, "="); if (kv[1] == "logic_us") logic[++c] = kv[2] + 0;
+              ++c
+              for (i = 2; i <= NF; ++i) { split($i, kv, "="); if (kv[1] == "logic_us") logic[c] = kv[2] + 0
                                           if (kv[1] == "draw_us") draw[c] = kv[2] + 0; if (kv[1] == "drawn") drawn[c] = kv[2] + 0 } }
     function median(arr, count,   i, j, t) { for (i = 1; i <= count; ++i) for (j = i + 1; j <= count; ++j)
                                                if (arr[j] < arr[i]) { t = arr[i]; arr[i] = arr[j]; arr[j] = t }

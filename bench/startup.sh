@@ -30,7 +30,12 @@ for run in $(seq "$runs"); do
   start=$EPOCHREALTIME
   (cd "$game_dir" && exec ./vexelmoor_probe >"$log" 2>/dev/null) &
   game_pid=$!
-  until grep -q '^frame=1 ' "$log" 2>/dev/null; do sleep 0.002; done
+  for _ in $(seq 15000); do
+    grep -q '^frame=1 ' "$log" 2>/dev/null && break
+    kill -0 "$game_pid" 2>/dev/null || { echo "The game ended before its first frame." >&2; exit 1; }
+    sleep 0.002
+  done
+  grep -q '^frame=1 ' "$log" || { echo "No first frame after waiting about half a minute." >&2; exit 1; }
   first=$EPOCHREALTIME
   awk -v a="${start/,/.}" -v b="${first/,/.}" 'BEGIN { printf "%.1f\n", (b - a) * 1000 }' >>"$work/startup"
   sleep 3  # the fall and a few seconds of drawing
