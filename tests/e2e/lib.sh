@@ -306,6 +306,20 @@ wait_any_line() {
     fail_now "timed out waiting for: $3 (last frame: $(last_line))"
 }
 
+# click BUTTON: holds mouse button 1 (left) or 3 (right) for three frames and
+# waits until the game has seen it and drawn a few frames more. Sets
+# CLICK_FROM (the frame before the press) and CLICK_LINE (the line of the first
+# frame that saw the button down: the frame whose edit the click drove).
+click() {
+    local key=left
+    [ "$1" = 3 ] && key=right
+    CLICK_FROM=$(frame_now)
+    hold_button "$1" 3
+    wait_any_line "$CLICK_FROM" "v[\"$key\"] == 1" "the $key click"
+    wait_frames 3
+    CLICK_LINE=$(first_line "$CLICK_FROM" "v[\"$key\"] == 1")
+}
+
 # first_line FIRST CONDITION: the first frame's line from FIRST on that satisfies it.
 first_line() {
     lines_between "$1" 999999999 | awk "$AWK_PARSE"' { parse($0); if ('"$2"') { print; exit } }'

@@ -75,25 +75,20 @@ hx=$(awk -v x="$(field x)" 'BEGIN { print int(x / 16) }')
 hz=262
 check "looking straight down the aim is on the block under the feet ($hx,73,$hz)" \
     holds "v[\"pick\"] == 1 && v[\"block\"] == \"$hx,73,$hz\" && v[\"dist\"] == 26" "$feet"
-from=$(frame_now)
-hold_button 1 3
-wait_any_line "$from" 'v["edit"] == "removed"' "the removal"
+click 1
+removal=$CLICK_LINE
 wait_until 'v["y"] < 1184 && v["vy"] == 0' "the fall into the hole"
 wait_frames 5
-removal=$(first_line "$from" 'v["left"] == 1')
 check "the left click removes the block under the feet" \
     test "$(field edit "$removal")" = removed -a "$(field block "$removal")" = "$hx,73,$hz"
-lowest=$(lines_between "$from" "$(frame_now)" |
+lowest=$(lines_between "$CLICK_FROM" "$(frame_now)" |
     awk "$AWK_PARSE"' { parse($0); if (!n++ || v["y"] < m) m = v["y"] } END { print m }')
 check "the player drops exactly one block, to 1168, and stands in the hole (lowest y $lowest)" \
     holds "$lowest == 1168 && v[\"y\"] == 1168 && v[\"vy\"] == 0"
 check "falling into the hole does not move the player sideways" \
     test "$(field x)" = "$(field x "$feet")" -a "$(field z)" = "$(field z "$feet")"
-from=$(frame_now)
-hold_button 3 3
-wait_any_line "$from" 'v["right"] == 1' "the right click"
-wait_frames 2
-refusal=$(first_line "$from" 'v["right"] == 1')
+click 3
+refusal=$CLICK_LINE
 check "a block aimed into the hole, where the feet are, is refused (refused_body)" \
     test "$(field edit "$refusal")" = refused_body -a "$(field block "$refusal")" = "$hx,72,$hz"
 check "after the refusal the aim is still on the floor of the hole" holds "v[\"block\"] == \"$hx,72,$hz\""
@@ -105,12 +100,8 @@ look_until 'v["pitch"] < 2.6' 0 -100
 wait_frames 2
 check "looking out of the hole the aim rests on the ground beside it ($((hx + 1)),73,$hz)" \
     holds "v[\"block\"] == \"$((hx + 1)),73,$hz\""
-from=$(frame_now)
-hold_button 3 3
-wait_any_line "$from" 'v["right"] == 1' "the right click"
-wait_frames 2
-check "a block aimed beside the player is placed" \
-    test "$(field edit "$(first_line "$from" 'v["right"] == 1')")" = placed
+click 3
+check "a block aimed beside the player is placed" test "$(field edit "$CLICK_LINE")" = placed
 check "the aim now rests on the new block on top of that ground ($((hx + 1)),74,$hz)" \
     holds "v[\"block\"] == \"$((hx + 1)),74,$hz\""
 check "the player still stands in the hole" holds "v[\"y\"] == 1168 && v[\"vy\"] == 0"
@@ -126,11 +117,8 @@ wait_frames 2
 border="$hx,73,261"
 check "looking back and down the aim is on the border cell $border" holds "v[\"block\"] == \"$border\""
 before=$(screenshot border-before)
-from=$(frame_now)
-hold_button 1 3
-wait_any_line "$from" 'v["left"] == 1' "the left click"
-wait_frames 3
-removal=$(first_line "$from" 'v["left"] == 1')
+click 1
+removal=$CLICK_LINE
 check "the border cell is removed, remeshing its own chunk and the one across x (rebuilt=2)" \
     test "$(field edit "$removal")" = removed -a "$(field block "$removal")" = "$border" \
     -a "$(field rebuilt "$removal")" = 2
