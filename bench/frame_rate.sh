@@ -8,23 +8,12 @@ set -uo pipefail
 game_dir=$(cd "${1:?game folder}" && pwd)
 seconds=${2:-5}
 
-work=$(mktemp -d)
 source "$(dirname "$0")/../tools/xvfb.sh"
-xvfb_pid=
-game_pid=
-cleanup() {
-  set +e
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null && wait "$game_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-vex_start_xvfb || { echo "Xvfb did not start." >&2; exit 1; }
-xvfb_pid=$VEX_XVFB_PID
+vex_xvfb_session
 
-log=$work/probe.log
+log=$VEX_WORK/probe.log
 (cd "$game_dir" && exec ./vexelmoor_probe >"$log" 2>/dev/null) &
-game_pid=$!
+VEX_GAME_PID=$!
 
 value() {  # value KEY: from the newest complete line
   tail -n 3 "$log" | grep ' end$' | tail -n1 | tr ' ' '\n' | sed -n "s/^$1=//p"
@@ -35,7 +24,7 @@ wait_for() {
   local i
   for i in $(seq 1500); do
     "$@" && return 0
-    kill -0 "$game_pid" 2>/dev/null || { echo "The game ended early." >&2; exit 1; }
+    kill -0 "$VEX_GAME_PID" 2>/dev/null || { echo "The game ended early." >&2; exit 1; }
     sleep 0.02
   done
   echo "Timed out waiting for: $*" >&2

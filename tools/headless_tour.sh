@@ -10,23 +10,11 @@ mkdir -p "$shots"
 rm -f "$shots"/[0-9]*-*.png
 
 source "$(dirname "$0")/xvfb.sh"
-xvfb_pid=
-game_pid=
-cleanup() {
-  set +e
-  if [ -n "$game_pid" ]; then kill "$game_pid" 2>/dev/null; wait "$game_pid" 2>/dev/null; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
-}
-trap cleanup EXIT
-if ! vex_start_xvfb; then
-  echo "Xvfb did not start." >&2
-  exit 1
-fi
-xvfb_pid=$VEX_XVFB_PID
+vex_xvfb_session
 
 cd "$game_dir"
 ./vexelmoor &
-game_pid=$!
+VEX_GAME_PID=$!
 window=
 for _ in $(seq 500); do
   window=$(xdotool search --onlyvisible --name '^Vexelmoor$' 2>/dev/null | head -n1)
@@ -78,8 +66,8 @@ look 0 -40 10
 shot view-across-the-world
 
 xdotool key Escape
-wait "$game_pid"
+wait "$VEX_GAME_PID"
 status=$?
-game_pid=
+VEX_GAME_PID=
 echo "The tour ended (game exit status $status). Screenshots are in $shots"
 exit "$status"

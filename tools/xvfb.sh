@@ -25,3 +25,21 @@ vex_start_xvfb() {
   export DISPLAY=:$(head -n1 "$displayfile")
   rm -f "$displayfile"
 }
+
+# vex_xvfb_session: for scripts that run one game at a time: makes VEX_WORK
+# (a temporary folder) and starts the server; when the script exits, stops the
+# game in VEX_GAME_PID and the server and removes the folder. Exits the script
+# when the server does not start.
+vex_xvfb_session() {
+  VEX_WORK=$(mktemp -d)
+  VEX_GAME_PID=
+  trap vex_end_xvfb_session EXIT
+  vex_start_xvfb || { echo "Xvfb did not start." >&2; exit 1; }
+}
+
+vex_end_xvfb_session() {
+  set +e
+  if [ -n "${VEX_GAME_PID:-}" ]; then kill "$VEX_GAME_PID" 2>/dev/null; wait "$VEX_GAME_PID" 2>/dev/null; fi
+  if [ -n "${VEX_XVFB_PID:-}" ]; then kill "$VEX_XVFB_PID" 2>/dev/null; wait "$VEX_XVFB_PID" 2>/dev/null; fi
+  rm -rf "$VEX_WORK"
+}
