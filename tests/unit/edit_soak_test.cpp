@@ -3,6 +3,7 @@
 // build of its blocks, and the heap must grow by no more than the meshes did.
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <cstdio>
 #include <cstring>
@@ -16,23 +17,13 @@
 #include "tests/support/test_worlds.h"
 #include "world/terrain.h"
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VEX_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define VEX_ASAN 1
-#endif
-
-#ifdef VEX_ASAN
-// From the sanitizer runtime; its own allocator does not report to mallinfo.
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-std::size_t heapInUse() { return __sanitizer_get_current_allocated_bytes(); }
-#else
-#include <malloc.h>
-std::size_t heapInUse() { return mallinfo2().uordblks; }
-#endif
+// The sanitizer runtime's own count when it is linked in (its allocator does
+// not report to mallinfo), the C library's otherwise.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak));
+std::size_t heapInUse() {
+    if (__sanitizer_get_current_allocated_bytes) return __sanitizer_get_current_allocated_bytes();
+    return mallinfo2().uordblks;
+}
 
 namespace {
 
