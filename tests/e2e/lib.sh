@@ -266,14 +266,15 @@ mouse_step() {
     wait_frames 2
 }
 
-# look_until CONDITION DX DY: mouse steps until the condition holds (at most 60).
+# look_until CONDITION DX DY: mouse steps until the condition holds (at most
+# 60), then waits until the view is on screen.
 look_until() {
     local i
-    for i in $(seq 60); do
-        holds "$1" && return 0
+    for i in $(seq 61); do
+        holds "$1" && wait_frames 2 && return 0
         mouse_step "$2" "$3"
     done
-    holds "$1" || fail_now "mouse look never reached: $1 (last frame: $(last_line))"
+    fail_now "mouse look never reached: $1 (last frame: $(last_line))"
 }
 
 # open_other_window: starts a small second client window, to take the focus

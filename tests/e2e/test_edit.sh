@@ -46,7 +46,6 @@ check "aiming at the sky there is no outline (no black pixels in the middle)" \
 # 9 steps of 100 pixels: pitch 1.801, 13 degrees below the horizon, ground
 # farther than the reach of 80 units.
 look_until 'v["pitch"] > 1.8' 0 100
-wait_frames 2
 far=$(screenshot aim-far)
 check "aiming at ground out of reach nothing is picked" holds 'v["pick"] == 0'
 check "ground out of reach shows no outline (no black pixels in the middle)" \
@@ -55,7 +54,6 @@ check "the ground itself fills the lower half there" \
     test "$(nonwhite_count "$far" 640x240+0+240)" -gt $((640 * 240 * 9 / 10))
 # Three more steps: pitch 2.401, about 47 degrees down, ground within reach.
 look_until 'v["pitch"] > 2.4' 0 100
-wait_frames 2
 aimed_line=$(last_line)
 aimed=$(screenshot aim-ground)
 aimed_block=$(picked_block "$aimed_line")
@@ -101,7 +99,6 @@ check "the placement shows in the picture" test "$(differing_pixels "$removed" "
 
 echo "# a block never traps the player"
 look_until 'v["pitch"] > 3.14' 0 100
-wait_frames 2
 feet=$(last_line)
 check "looking straight down the aim is on the block under the feet" \
     holds 'v["pick"] == 1 && v["by"] == int(v["y"] / 16) - 1 && v["dist"] == 26' "$feet"

@@ -99,27 +99,17 @@ check "the jump lands back where it started" holds "v[\"y\"] == $ground && v[\"v
 
 echo "# mouse look"
 # A move that lands between the game's read of the cursor and its re-centring
-# is lost: repeat it until the view turns.
-turn_step() {
-    local yaw=$(field yaw) i
-    for i in 1 2 3; do
-        mouse_step "$1" 0
-        [ "$(field yaw)" != "$yaw" ] && return
-    done
-}
+# is lost: look_until repeats it until the view turns.
 yaw0=$(field yaw)
-turn_step 100
+look_until "v[\"yaw\"] != $yaw0" 100 0
 check "moving the mouse 100 pixels right turns right by 0.2" \
     num_near "$(field yaw)" "$(awk -v b="$yaw0" 'BEGIN { print b + 0.2 }')" 0.0001
-turn_step -100
+look_until "v[\"yaw\"] != $(field yaw)" -100 0
 check "moving it back turns back" num_near "$(field yaw)" "$yaw0" 0.0001
 # From 0.601 a move of 400 pixels up would turn to -0.199: it stops at 0.001.
 look_until 'v["pitch"] > 0.5' 0 100
 pitch_before=$(field pitch)
-for i in 1 2 3; do
-    mouse_step 0 -400
-    [ "$(field pitch)" != "$pitch_before" ] && break
-done
+look_until "v[\"pitch\"] != $pitch_before" 0 -400
 check "the view cannot turn past straight up (from $pitch_before it stops at 0.001)" \
     holds 'v["pitch"] == 0.001'
 look_from=$(frame_now)
@@ -131,7 +121,6 @@ check "moving the mouse down looks down in steps of 0.2, stopping at 3.1405928" 
      (v["pitch"] - 0.001) / 0.2 - int((v["pitch"] - 0.001) / 0.2 + 0.5) > -0.0001 || v["pitch"] == 3.140593'
 mouse_step 0 100
 check "the view cannot turn past straight down" holds 'v["pitch"] == 3.140593'
-wait_frames 2
 down=$(screenshot down)
 check "looking down the lower half is ground" test "$(colour_count "$down" 640x240+0+240 FFFFFF)" -eq 0
 check "looking down at the feet the aim finds the block below them" \

@@ -103,7 +103,6 @@ check "focus comes back when the window is focused again" holds 'v["focus"] == 1
 
 # Straight down the whole picture is ground; then grow the window.
 look_until 'v["pitch"] > 3.1' 0 100
-wait_frames 3
 before=$(screenshot before-resize)
 check "looking straight down the whole picture is ground" \
     test "$(colour_count "$before" 640x410+0+70 FFFFFF)" -eq 0
