@@ -74,10 +74,12 @@ LD_PRELOAD=$SANITIZER_PRELOAD start_game vexelmoor_probe soak
 wait_window
 wait_until 'v["frame"] >= 1' "the first frame" 60
 started=$(now)
-echo "# warming up: Home held, then looking down at the ground"
+echo "# warming up: Home held, then looking down at the ground after landing"
 xdotool keydown Home
 wait_frames 10
 xdotool keyup Home
+# Standing, the view straight down also draws the aim's outline.
+wait_until 'v["y"] < 2048 && v["vy"] == 0' "the landing" 60
 heap_looking_down
 heap_early=$HEAP
 warm_frame=$(frame_now)
