@@ -21,10 +21,6 @@ wait_for_sky() {
 # The overlay lines' tops are 8, 22, 36 and 48 with 12-pixel glyphs, 8 pixels
 # apart, starting at x = 8.
 overlay_line_box() { black_box "$1" "240x12+0+$2"; }
-ink_starts_in_first_cell() {
-    local box=($1)
-    [ ${#box[@]} -eq 4 ] && [ "${box[0]}" -ge 8 ] && [ "${box[0]}" -lt 16 ]
-}
 # BOX N: the ink ends inside the Nth character cell ("X: 256.000000" has 13).
 ink_ends_in_cell() {
     local box=($1)
@@ -43,10 +39,12 @@ check "the first picture looks up into white sky below the overlay" \
     test "$(nonwhite_count "$shot" 640x410+0+70)" -eq 0
 check "nothing is drawn left of or above the overlay's 8-pixel margin" \
     test "$(($(nonwhite_count "$shot" 640x8+0+0) + $(nonwhite_count "$shot" 8x480+0+0)))" -eq 0
-for top in 8 22 36 48; do
-    check "overlay line at y=$top has black text starting at x=8" \
-        ink_starts_in_first_cell "$(overlay_line_box "$shot" "$top")"
-done
+# "TOP LEFT INK_TOP RIGHT INK_BOTTOM" per line: the ink of every line starts
+# in its first cell and as far below its top as the others' (capitals all).
+ink=$(for top in 8 22 36 48; do echo "$top $(overlay_line_box "$shot" "$top")"; done)
+check "the overlay lines at y = 8, 22, 36 and 48 hold black text from x = 8 ($(echo $ink))" \
+    awk 'NF != 5 || $2 < 8 || $2 >= 16 { bad = 1 }
+         !(($3 - $1) in rise) { rise[$3 - $1]; ++n } END { exit bad || n != 1 }' <<<"$ink"
 check "overlay text is pure black on white (no other colours)" \
     test "$(($(colour_count "$shot" 240x60+0+0 000000) + $(colour_count "$shot" 240x60+0+0 FFFFFF)))" \
     -eq $((240 * 60))

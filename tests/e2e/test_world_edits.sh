@@ -48,7 +48,8 @@ start_probe step 4102,1168,4150  # column (256, 259), standing, facing +x
 xdotool keydown d
 wait_until 'v["z"] >= 4158.5' "D to bring the player to the step's face at z = 4160"
 check "walking alone into the step stops just before its face, feet still at 1168 (z $(field z))" \
-    stays_put "$(field frame "$WAIT_LINE")" "v[\"z\"] == $(field z "$WAIT_LINE") && v[\"z\"] < 4160 && v[\"y\"] == 1168"
+    stays_put "$(field frame "$WAIT_LINE")" \
+    "v[\"z\"] == $(field z "$WAIT_LINE") && v[\"z\"] < 4160 && v[\"y\"] == 1168"
 jump_from=$(frame_now)
 hold_until space 'v["vy"] > 0' "Space to start a jump"
 wait_until 'v["z"] >= 4206.5 && v["vy"] == 0' "the walk to go on over the step up to the next one at z = 4208"
