@@ -247,12 +247,12 @@ hold_button() { xdotool mousedown "$1" && wait_frames "$2" && xdotool mouseup "$
 
 # hold_until KEYS CONDITION WHAT [SECONDS]: holds the keys (e.g. "w d") until a
 # frame satisfies the condition, then releases them and waits for a frame that
-# was drawn after the release; WAIT_LINE is the frame that met the condition.
+# was drawn after the release; WAIT_LINE is the first frame that met it.
 hold_until() {
-    local down=() up=() key line
+    local down=() up=() key line from=$(frame_now)
     for key in $1; do down+=(keydown "$key") && up+=(keyup "$key"); done
     xdotool "${down[@]}"  # one call: the keys go down together
-    wait_until "${@:2}"
+    wait_any_line "$from" "${@:2}"
     line=$WAIT_LINE
     xdotool "${up[@]}"
     wait_frames 2
