@@ -9,9 +9,9 @@
 
 #include "app/text_draw.h"
 #include "app/texture.h"
+#include "app/world_setup.h"
 #include "render/block_textures.h"
 #include "render/world_draw.h"
-#include "world/terrain.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include <set>
 #include <vector>
 
+#include "app/world_setup.h"
 #include "player/picking.h"
 #include "render/block_textures.h"
 #include "render/mesher.h"
