@@ -293,15 +293,21 @@ TEST(PlayerWalkTest, PassingNeedsTheFeetCellAndTheHeadCellOpen) {
     }
 }
 
-TEST(PlayerWalkTest, WallsStopOneAxisAndLetTheOtherSlide) {
-    TestWorld world = floorWorld();
-    for (int wz = 0; wz < 48; ++wz) setWorldBlock(*world, 30, 5, wz, BLOCK_TRANSLUCENT);  // at head height
-    Player player = standing(*world, 470.0f, 300.0f, PI / 4.0f);
-    steps(player, forward(), 20);
-    EXPECT_LT(player.position.x, 480.0f);
-    EXPECT_GT(player.position.x, 478.0f);
-    // z keeps gaining 1.5 sin(pi / 4) a frame along the wall.
-    EXPECT_NEAR(player.position.z, 300.0f + 20 * 1.5f * std::sqrt(0.5f), 0.01f);
+TEST(PlayerWalkTest, WallsAtHeadHeightStopOneAxisAndLetTheOtherSlide) {
+    for (bool alongZ : {false, true}) {
+        TestWorld world = floorWorld();
+        // A beam across the way at block 30, in the row that holds the head point only.
+        for (int w = 0; w < 48; ++w)
+            setWorldBlock(*world, alongZ ? w : 30, 5, alongZ ? 30 : w, BLOCK_TRANSLUCENT);
+        Player player = standing(*world, alongZ ? 300.0f : 470.0f, alongZ ? 470.0f : 300.0f, PI / 4.0f);
+        steps(player, forward(), 20);
+        const float blocked = alongZ ? player.position.z : player.position.x;
+        const float sliding = alongZ ? player.position.x : player.position.z;
+        EXPECT_LT(blocked, 480.0f) << "along z: " << alongZ;
+        EXPECT_GT(blocked, 478.0f) << "along z: " << alongZ;
+        // The other axis keeps gaining 1.5 sin(pi / 4) a frame along the beam.
+        EXPECT_NEAR(sliding, 300.0f + 20 * 1.5f * std::sqrt(0.5f), 0.01f) << "along z: " << alongZ;
+    }
 }
 
 TEST(PlayerWalkTest, WalkingOffTheWorldsEdgeFallsForEver) {
