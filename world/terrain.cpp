@@ -10,8 +10,15 @@ namespace {
 // columns whose sum lands just below an integer depend on that.
 constexpr double PI_F = static_cast<double>(3.14159265358979323846f);
 
-float narrowedCos(double angle) { return static_cast<float>(std::cos(static_cast<float>(angle))); }
-float narrowedSin(double angle) { return static_cast<float>(std::sin(static_cast<float>(angle))); }
+// The double-precision cos and sin of the angle narrowed to float, the result
+// narrowed again: the single-precision functions differ in the last bit for
+// some angles, and columns that sit on an integer can depend on that bit.
+float narrowedCos(double angle) {
+    return static_cast<float>(std::cos(static_cast<double>(static_cast<float>(angle))));
+}
+float narrowedSin(double angle) {
+    return static_cast<float>(std::sin(static_cast<double>(static_cast<float>(angle))));
+}
 
 struct ColumnFactorsX {
     float cosA;
@@ -88,6 +95,12 @@ void fillChunk(Chunk& chunk, const HeightMap& heights) {
 }
 
 }  // namespace
+
+ColumnFactors columnFactors(int i, int j) {
+    const ColumnFactorsX fx = factorsForX(i);
+    const ColumnFactorsZ fz = factorsForZ(j);
+    return {fx.cosA, fx.cosB, fz.sinC, fz.sinD};
+}
 
 int columnHeight(int i, int j) { return heightFromFactors(factorsForX(i), factorsForZ(j)); }
 
