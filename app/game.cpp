@@ -9,9 +9,9 @@
 
 #include "app/text_draw.h"
 #include "app/texture.h"
+#include "app/world_setup.h"
 #include "render/block_textures.h"
 #include "render/world_draw.h"
-#include "world/terrain.h"
 
 namespace {
 
@@ -100,16 +100,13 @@ void pollEvents(sf::Window& window, LoopState& loop) {
 }
 
 // The viewport and perspective follow the window; at 640 x 480 they are the
-// start-up ones. The cursor moves to the new centre at once, so the change of
-// centre is not taken for mouse motion.
-void followWindowSize(sf::Window& window, LoopState& loop) {
+// start-up ones. (Mouse look does not take the change of centre for motion:
+// see CursorAnchor.)
+void followWindowSize(LoopState& loop) {
     if (!loop.resized) return;
     loop.resized = false;
     glViewport(0, 0, static_cast<GLsizei>(loop.width), static_cast<GLsizei>(loop.height));
     setProjection(loop.width, loop.height);
-    if (loop.focused)
-        sf::Mouse::setPosition(
-            sf::Vector2i(static_cast<int>(loop.width / 2), static_cast<int>(loop.height / 2)), window);
 }
 
 void drawOverlay(const Texture& font, std::int32_t shownFps, const Player& player, const LoopState& loop) {
@@ -186,6 +183,7 @@ int runGame(FrameObserver observer) {
     sf::Clock clock;
     clock.restart();
     FpsCounter fps = {0, 0};
+    CursorAnchor cursor = {false, 0, 0, 0, 0};
     long frame = 0;
 
     while (window.isOpen()) {
@@ -193,7 +191,7 @@ int runGame(FrameObserver observer) {
             clock.restart();
         pollEvents(window, loop);
         if (!loop.open) break;  // the window and its context are gone
-        followWindowSize(window, loop);
+        followWindowSize(loop);
 
         glBindTexture(GL_TEXTURE_2D, atlas.glName);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -201,7 +199,7 @@ int runGame(FrameObserver observer) {
         glLoadIdentity();
 
         const auto logicStart = std::chrono::steady_clock::now();
-        updatePlayer(*player, window, loop.focused);
+        updatePlayer(*player, window, loop.focused, cursor);
         const bool homeHeld = sf::Keyboard::isKeyPressed(sf::Keyboard::Home);
         updateCamera(*player, homeHeld);
         const PickAndEditResult picked = pickAndEdit(*world, *player);

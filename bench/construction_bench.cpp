@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/world_setup.h"
 #include "render/block_textures.h"
 #include "render/mesher.h"
 #include "world/terrain.h"

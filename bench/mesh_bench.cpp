@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "app/world_setup.h"
 #include "player/camera.h"
 #include "player/picking.h"
 #include "render/block_textures.h"

@@ -41,8 +41,11 @@ void walk(Player& player, float angle, float step) {
 
 // Where the feet stop when falling by vy this frame, or false when nothing
 // solid is in the way. Below one block per frame only the probe point counts
-// and the feet snap to the top of its cell. Faster falls test every cell the
-// feet pass through, so they land on the highest one instead of inside it.
+// and the feet snap to the top of its cell. Faster falls test every cell row
+// the feet pass through, from 16 below the feet down to the probe point, so
+// they land on the highest one instead of inside it. Only rows inside the
+// world's height can be solid, so the search covers at most those 128 rows,
+// however far or fast the fall and whatever the values (NaN finds nothing).
 bool landingHeight(const Player& player, float vy, float& landY) {
     const Vec3f& p = player.position;
     if (vy > -16.0f) {
@@ -50,16 +53,19 @@ bool landingHeight(const Player& player, float vy, float& landY) {
         landY = 16.0f * std::ceil((p.y + vy) / 16.0f);
         return true;
     }
-    for (float probe = p.y - 16.0f; probe > p.y + vy; probe -= 16.0f) {
-        if (!isPointFree(player, p.x, probe, p.z)) {
-            landY = 16.0f * (std::floor(probe / 16.0f) + 1.0f);
+    constexpr int ROWS = WORLD_CHUNKS_Y * CHUNK_EDGE;
+    constexpr float WORLD_TOP = 16.0f * ROWS;
+    const float top = p.y - 16.0f, bottom = p.y + vy;
+    if (!(bottom <= top) || top < 0.0f || bottom >= WORLD_TOP) return false;
+    const int highRow = top >= WORLD_TOP ? ROWS - 1 : static_cast<int>(top / 16.0f);
+    const int lowRow = bottom < 0.0f ? 0 : static_cast<int>(bottom / 16.0f);
+    for (int row = highRow; row >= lowRow; --row) {
+        if (!isPointFree(player, p.x, 16.0f * static_cast<float>(row), p.z)) {
+            landY = 16.0f * static_cast<float>(row + 1);
             return true;
         }
     }
-    const float probe = p.y + vy;
-    if (isPointFree(player, p.x, probe, p.z)) return false;
-    landY = 16.0f * (std::floor(probe / 16.0f) + 1.0f);
-    return true;
+    return false;
 }
 
 }  // namespace

@@ -6,12 +6,15 @@
 #include "player/camera.h"
 #include "render/world_draw.h"
 
-PlayerInput readPlayerInput(sf::Window& window, bool focused) {
+PlayerInput readPlayerInput(sf::Window& window, bool focused, CursorAnchor& anchor) {
     PlayerInput input = {};
     input.focused = focused;
     input.leftButton = sf::Mouse::isButtonPressed(sf::Mouse::Left);
     input.rightButton = sf::Mouse::isButtonPressed(sf::Mouse::Right);
-    if (!focused) return input;
+    if (!focused) {
+        takeCursorMotion(anchor, false, 0, 0, 0, 0);
+        return input;
+    }
     input.forward = sf::Keyboard::isKeyPressed(sf::Keyboard::W);
     input.backward = sf::Keyboard::isKeyPressed(sf::Keyboard::S);
     input.left = sf::Keyboard::isKeyPressed(sf::Keyboard::A);
@@ -20,14 +23,21 @@ PlayerInput readPlayerInput(sf::Window& window, bool focused) {
     const sf::Vector2u size = window.getSize();
     const sf::Vector2i centre(static_cast<int>(size.x / 2), static_cast<int>(size.y / 2));
     const sf::Vector2i cursor = sf::Mouse::getPosition(window);
-    input.cursorDx = cursor.x - centre.x;
-    input.cursorDy = cursor.y - centre.y;
+    // Read after the cursor, so a move in between is caught rather than taken for motion.
+    const sf::Vector2i place = window.getPosition();
+    if (takeCursorMotion(anchor, true, place.x, place.y, size.x, size.y)) {
+        input.cursorDx = cursor.x - centre.x;
+        input.cursorDy = cursor.y - centre.y;
+    }
     sf::Mouse::setPosition(centre, window);
+    // While the manager slides the window in from off the screen the centre
+    // may be out of the cursor's reach; an offset from there is no motion.
+    if (sf::Mouse::getPosition(window) != centre) anchor.set = false;
     return input;
 }
 
-void updatePlayer(Player& player, sf::Window& window, bool focused) {
-    stepPlayer(player, readPlayerInput(window, focused));
+void updatePlayer(Player& player, sf::Window& window, bool focused, CursorAnchor& anchor) {
+    stepPlayer(player, readPlayerInput(window, focused, anchor));
 }
 
 void updateCamera(const Player& player, bool homeHeld) {

@@ -4,14 +4,16 @@
 
 #include <SFML/Window.hpp>
 
+#include "player/cursor_anchor.h"
 #include "player/picking.h"
 
 // Samples the devices into a plain record and re-centres the cursor (only
-// while focused, as mouse look is then active).
-PlayerInput readPlayerInput(sf::Window& window, bool focused);
+// while focused, as mouse look is then active). The cursor's offset counts as
+// motion only while the anchor says the window stayed put.
+PlayerInput readPlayerInput(sf::Window& window, bool focused, CursorAnchor& anchor);
 
 // One frame of the player: reads the devices, then steps the player.
-void updatePlayer(Player& player, sf::Window& window, bool focused);
+void updatePlayer(Player& player, sf::Window& window, bool focused, CursorAnchor& anchor);
 
 // Loads the camera transform for this frame and extracts the frustum from it.
 void updateCamera(const Player& player, bool homeHeld);

@@ -319,3 +319,7 @@ void buildChunkMesh(Chunk& chunk) {
             }
         }
 }
+
+void meshAllChunks(World& world) {
+    for (Chunk* chunk : world.chunks) buildChunkMesh(*chunk);
+}

@@ -26,3 +26,6 @@ void buildChunkMesh(Chunk& chunk);
 
 // Releases the chunk's mesh arrays (leaving empty ones is the caller's business).
 void freeChunkMesh(ChunkMesh& mesh);
+
+// Builds every chunk's first mesh, in slot order.
+void meshAllChunks(World& world);

@@ -1,9 +1,11 @@
 // Vexelmoor asset generator: draws the block atlas (texture.png) and the
 // font sheet (fonta.png) the game loads at start-up, so every image the game
-// shows is made here and rebuilt identically on every run.
+// shows is made here and rebuilt identically on every run. Given a second
+// folder, it also draws the desktop icon there (vexelmoor-N.png for N = 48,
+// 128 and 256 pixels): a grass block painted with the atlas's own faces.
 //
 // Build: g++ -std=c++17 -Wall -Wextra -Wpedantic -O2 tools/make_assets.cpp -lz
-// Usage: make_assets [output-directory]   (default: current directory)
+// Usage: make_assets [output-directory [icon-directory]]   (default: current directory)
 
 #include <zlib.h>
 
@@ -442,19 +444,98 @@ Image makeFont() {
     return img;
 }
 
+// ---------------------------------------------------------------------------
+// Icon: one grass block seen from above at the usual isometric angle, its
+// faces painted texel by texel with the atlas's painters so it reads as the
+// game's own block at every size.
+// ---------------------------------------------------------------------------
+
+Rgb blockTexel(int face, double u, double v) {
+    const int x = u >= 1 ? 15 : static_cast<int>(u * 16);
+    const int y = v >= 1 ? 15 : static_cast<int>(v * 16);
+    if (face == 0) return grassTop(x, y);
+    // The two visible sides, darker the further they turn from the light.
+    return shade(grassSide(x, y), face == 1 ? 0.82 : 0.64);
+}
+
+// Which face covers the point (sx, sy) of a block with edge length s whose top
+// corner is at (cx, oy): 0 top, 1 left side, 2 right side, -1 none; u and v
+// receive the face coordinates, 0..1, with v = 0 along the top edge of a side.
+int blockFaceAt(double sx, double sy, double cx, double oy, double s, double& u, double& v) {
+    const double k = 0.8660254037844386 * s;  // horizontal reach of an edge (cos 30)
+    const double across = (sx - cx) / k;      // x - z of the block's corner coordinates
+    const double down = (sy - oy) / s;        // half the x + z of the top face, plus the drop
+    const double tx = down + across / 2, tz = down - across / 2;
+    if (tx >= 0 && tx <= 1 && tz >= 0 && tz <= 1) {
+        u = tx;
+        v = tz;
+        return 0;
+    }
+    if (across < 0 && across >= -1) {  // the side at z = 1
+        u = across + 1;
+        v = down - (u + 1) / 2;
+        if (v >= 0 && v <= 1) return 1;
+    }
+    if (across >= 0 && across <= 1) {  // the side at x = 1
+        u = 1 - across;
+        v = down - (u + 1) / 2;
+        if (v >= 0 && v <= 1) {
+            u = across;
+            return 2;
+        }
+    }
+    return -1;
+}
+
+Image makeIcon(int size) {
+    // The block is two edges tall; leave a small margin around it.
+    const double s = size * 0.47;
+    const double cx = size / 2.0, oy = (size - 2 * s) / 2;
+    constexpr int kSamples = 4;  // per axis, for smooth outer edges
+    Image img = makeImage(size, size);
+    for (int py = 0; py < size; ++py) {
+        for (int px = 0; px < size; ++px) {
+            int r = 0, g = 0, b = 0, covered = 0;
+            for (int j = 0; j < kSamples; ++j) {
+                for (int i = 0; i < kSamples; ++i) {
+                    double u, v;
+                    const int face =
+                        blockFaceAt(px + (i + 0.5) / kSamples, py + (j + 0.5) / kSamples, cx, oy, s, u, v);
+                    if (face < 0) continue;
+                    const Rgb c = blockTexel(face, u, v);
+                    r += c.r;
+                    g += c.g;
+                    b += c.b;
+                    ++covered;
+                }
+            }
+            if (covered == 0) continue;
+            setPixel(img, px, py, {r / covered, g / covered, b / covered},
+                     covered * 255 / (kSamples * kSamples));
+        }
+    }
+    return img;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 2) {
-        std::fprintf(stderr, "usage: make_assets [output-directory]\n");
+    if (argc > 3) {
+        std::fprintf(stderr, "usage: make_assets [output-directory [icon-directory]]\n");
         return 1;
     }
-    std::string dir = argc == 2 ? argv[1] : ".";
+    std::string dir = argc >= 2 ? argv[1] : ".";
     if (dir.empty()) dir = ".";
     if (dir.back() != '/') dir += '/';
 
     if (!glyphTableIsSound()) return 1;
     if (!writePng(makeAtlas(), dir + "texture.png")) return 1;
     if (!writePng(makeFont(), dir + "fonta.png")) return 1;
+    if (argc == 3) {
+        std::string iconDir = argv[2];
+        if (iconDir.empty() || iconDir.back() != '/') iconDir += '/';
+        for (int size : {48, 128, 256})
+            if (!writePng(makeIcon(size), iconDir + "vexelmoor-" + std::to_string(size) + ".png")) return 1;
+    }
     return 0;
 }

@@ -7,10 +7,13 @@ VEX_RUN_PACKAGES=(
   libsfml-dev libsoil-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev zlib1g-dev
   xvfb xdotool x11-apps x11-utils imagemagick
 )
-# The tests, the fuzzer and the benchmarks on top of that.
+# The tests, the fuzzer and the benchmarks on top of that; then building and
+# checking the Debian package (dpkg-shlibdeps, lintian, the desktop and AppStream
+# validators) and a real window manager to play under.
 VEX_TEST_PACKAGES=(
   "${VEX_RUN_PACKAGES[@]}"
   libosmesa6-dev libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
+  dpkg-dev lintian desktop-file-utils appstream openbox wmctrl
 )
 
 # vex_install_packages run|test

@@ -2,10 +2,7 @@
 
 #include <cmath>
 #include <cstring>
-#include <memory>
 #include <vector>
-
-#include "render/mesher.h"
 
 namespace {
 
@@ -13,8 +10,15 @@ namespace {
 // columns whose sum lands just below an integer depend on that.
 constexpr double PI_F = static_cast<double>(3.14159265358979323846f);
 
-float narrowedCos(double angle) { return static_cast<float>(std::cos(static_cast<float>(angle))); }
-float narrowedSin(double angle) { return static_cast<float>(std::sin(static_cast<float>(angle))); }
+// The double-precision cos and sin of the angle narrowed to float, the result
+// narrowed again: the single-precision functions differ in the last bit for
+// some angles, and columns that sit on an integer can depend on that bit.
+float narrowedCos(double angle) {
+    return static_cast<float>(std::cos(static_cast<double>(static_cast<float>(angle))));
+}
+float narrowedSin(double angle) {
+    return static_cast<float>(std::sin(static_cast<double>(static_cast<float>(angle))));
+}
 
 struct ColumnFactorsX {
     float cosA;
@@ -92,29 +96,13 @@ void fillChunk(Chunk& chunk, const HeightMap& heights) {
 
 }  // namespace
 
+ColumnFactors columnFactors(int i, int j) {
+    const ColumnFactorsX fx = factorsForX(i);
+    const ColumnFactorsZ fz = factorsForZ(j);
+    return {fx.cosA, fx.cosB, fz.sinC, fz.sinD};
+}
+
 int columnHeight(int i, int j) { return heightFromFactors(factorsForX(i), factorsForZ(j)); }
-
-Chunk* newChunk(World* world, int cx, int cy, int cz) {
-    std::unique_ptr<Chunk> chunk(new Chunk);
-    chunk->world = world;
-    chunk->cx = cx;
-    chunk->cy = cy;
-    chunk->cz = cz;
-    chunk->mesh = ChunkMesh{nullptr, nullptr, nullptr, 0, 0, 0};
-    std::unique_ptr<std::int16_t[]> positions(new std::int16_t[1]);
-    std::unique_ptr<std::uint8_t[]> colours(new std::uint8_t[1]);
-    chunk->mesh.texCoords = new float[1];
-    chunk->mesh.positions = positions.release();
-    chunk->mesh.colours = colours.release();
-    return chunk.release();
-}
-
-void allocateChunks(World& world) {
-    for (int cx = 0; cx < WORLD_CHUNKS_X; ++cx)
-        for (int cy = 0; cy < WORLD_CHUNKS_Y; ++cy)
-            for (int cz = 0; cz < WORLD_CHUNKS_Z; ++cz)
-                world.chunks[chunkSlot(cx, cy, cz)] = newChunk(&world, cx, cy, cz);
-}
 
 void generateTerrain(World& world) {
     // Heights first (cosines once per x, sines once per z), then each chunk is
@@ -130,16 +118,4 @@ void generateTerrain(World& world) {
     }
 
     for (Chunk* chunk : world.chunks) fillChunk(*chunk, heights);
-}
-
-void meshAllChunks(World& world) {
-    for (Chunk* chunk : world.chunks) buildChunkMesh(*chunk);
-}
-
-World* createWorld() {
-    World* world = new World();
-    allocateChunks(*world);
-    generateTerrain(*world);
-    meshAllChunks(*world);
-    return world;
 }

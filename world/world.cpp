@@ -1,5 +1,7 @@
 #include "world/world.h"
 
+#include <memory>
+
 Chunk* getChunk(const World& world, std::int32_t x, std::int32_t y, std::int32_t z) {
     if (!chunkCoordsInGrid(x, y, z)) return nullptr;
     return world.chunks[chunkSlot(x, y, z)];
@@ -66,4 +68,26 @@ int getBlockLight(const Chunk& chunk, std::int32_t x, std::int32_t y, std::int32
 void setBlock(Chunk& chunk, std::uint8_t x, std::uint8_t y, std::uint8_t z, BlockId id) {
     if (x > 15 || y > 15 || z > 15) return;
     chunk.blocks[cellIndex(x, y, z)] = id;
+}
+
+Chunk* newChunk(World* world, int cx, int cy, int cz) {
+    std::unique_ptr<Chunk> chunk(new Chunk);
+    chunk->world = world;
+    chunk->cx = cx;
+    chunk->cy = cy;
+    chunk->cz = cz;
+    chunk->mesh = ChunkMesh{nullptr, nullptr, nullptr, 0, 0, 0};
+    std::unique_ptr<std::int16_t[]> positions(new std::int16_t[1]);
+    std::unique_ptr<std::uint8_t[]> colours(new std::uint8_t[1]);
+    chunk->mesh.texCoords = new float[1];
+    chunk->mesh.positions = positions.release();
+    chunk->mesh.colours = colours.release();
+    return chunk.release();
+}
+
+void allocateChunks(World& world) {
+    for (int cx = 0; cx < WORLD_CHUNKS_X; ++cx)
+        for (int cy = 0; cy < WORLD_CHUNKS_Y; ++cy)
+            for (int cz = 0; cz < WORLD_CHUNKS_Z; ++cz)
+                world.chunks[chunkSlot(cx, cy, cz)] = newChunk(&world, cx, cy, cz);
 }

@@ -70,3 +70,11 @@ int getBlockLight(const Chunk& chunk, std::int32_t x, std::int32_t y, std::int32
 
 // Writes only when all three coordinates, taken as unsigned bytes, are 0..15.
 void setBlock(Chunk& chunk, std::uint8_t x, std::uint8_t y, std::uint8_t z, BlockId id);
+
+// Allocates a single chunk at grid (cx, cy, cz) of `world`, blocks and light
+// left as allocated, with one-element mesh arrays. Used by allocateChunks and by
+// hand-built test worlds.
+Chunk* newChunk(World* world, int cx, int cy, int cz);
+
+// Gives every slot of `world` its chunk.
+void allocateChunks(World& world);

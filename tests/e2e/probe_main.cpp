@@ -7,7 +7,10 @@
 // it draws the new meshes, so a script can compare the picture the edits left
 // with one drawn from meshes built afresh. heap= is the memory the allocator
 // has handed out and not had back (kB), for the soak's leak check.
+// viewport= and aspect= are read back from GL: the viewport and the width over
+// height of the perspective in force when the frame was drawn.
 
+#include <GL/gl.h>
 #include <malloc.h>
 
 #include <csignal>
@@ -64,21 +67,38 @@ const char* editName(EditOutcome outcome) {
     return "unknown";
 }
 
+struct GlView {
+    GLint viewport[4];
+    double aspect;
+};
+
+// After the overlay the projection is the perspective again.
+GlView readGlView() {
+    GlView view;
+    glGetIntegerv(GL_VIEWPORT, view.viewport);
+    GLfloat projection[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    view.aspect = projection[0] != 0 ? static_cast<double>(projection[5]) / projection[0] : 0;
+    return view;
+}
+
 void reportFrame(const FrameReport& r) {
     if (r.frame == 1) moveToStartIfAsked(*r.player);
     const Player& p = *r.player;
     const PickResult& pick = r.pickAndEdit.pick;
     const bool rebuiltAll = rebuildAllIfRequested(*p.world);
+    const GlView view = readGlView();
     std::printf(
         "frame=%ld pos=%.3f,%.3f,%.3f vel=%.3f,%.3f,%.3f yaw=%.6f pitch=%.6f focus=%d left=%d right=%d "
         "home=%d fps=%d pick=%d block=%d,%d,%d dist=%g edit=%s rebuilt=%d drawn=%d size=%ux%u "
-        "rebuilt_all=%d heap=%zu logic_us=%ld draw_us=%ld end\n",
+        "rebuilt_all=%d heap=%zu logic_us=%ld draw_us=%ld viewport=%d,%d,%d,%d aspect=%.6f end\n",
         r.frame, p.position.x, p.position.y, p.position.z, p.velocity.x, p.velocity.y, p.velocity.z, p.yaw,
         p.pitch, r.loop->focused ? 1 : 0, p.leftClick ? 1 : 0, p.rightClick ? 1 : 0, r.homeHeld ? 1 : 0,
         static_cast<int>(r.shownFps), pick.hit ? 1 : 0, pick.block.x, pick.block.y, pick.block.z,
         static_cast<double>(pick.distance), editName(r.pickAndEdit.edit.outcome),
         r.pickAndEdit.edit.rebuiltCount, r.chunksDrawn, r.loop->width, r.loop->height, rebuiltAll ? 1 : 0,
-        heapInUseKb(), r.logicMicros, r.drawMicros);
+        heapInUseKb(), r.logicMicros, r.drawMicros, view.viewport[0], view.viewport[1], view.viewport[2],
+        view.viewport[3], view.aspect);
     std::fflush(stdout);
 }
 

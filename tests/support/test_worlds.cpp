@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/world_setup.h"
 #include "render/block_textures.h"
 #include "render/mesher.h"
 #include "world/terrain.h"

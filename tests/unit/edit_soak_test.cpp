@@ -11,6 +11,7 @@
 #include <set>
 #include <vector>
 
+#include "app/world_setup.h"
 #include "player/picking.h"
 #include "render/block_textures.h"
 #include "render/mesher.h"

@@ -277,6 +277,17 @@ TEST(EditTest, RemovalWinsOverPlacementAndSparesTheFloorLayer) {
     EXPECT_EQ(edit.outcome, EDIT_REFUSED_FLOOR);
     EXPECT_EQ(edit.rebuiltCount, 0);
     expectUnchanged(*world, before);
+
+    // The kind decides, not the layer: a block at the bottom of a chunk above
+    // the first goes, a floor block elsewhere stays.
+    setWorldBlock(*world, 10, 16, 10, BLOCK_DEEP);  // chunk layer 1, cell y 0
+    setWorldBlock(*world, 12, 17, 12, BLOCK_FLOOR);
+    const Player onDeep = clicking(lookingDown(*world, 10, 272.0f, 10), true, false);
+    EXPECT_EQ(applyEdit(*world, onDeep, pickBlock(*world, onDeep)).outcome, EDIT_REMOVED);
+    EXPECT_EQ(worldBlock(*world, 10, 16, 10), BLOCK_AIR);
+    const Player onFloor = clicking(lookingDown(*world, 12, 288.0f, 12), true, false);
+    EXPECT_EQ(applyEdit(*world, onFloor, pickBlock(*world, onFloor)).outcome, EDIT_REFUSED_FLOOR);
+    EXPECT_EQ(worldBlock(*world, 12, 17, 12), BLOCK_FLOOR);
 }
 
 TEST(EditTest, PlacementGoesOneStepBackAlongTheRay) {
@@ -294,6 +305,17 @@ TEST(EditTest, PlacementGoesOneStepBackAlongTheRay) {
     ASSERT_EQ(edit.rebuiltCount, 1);
     EXPECT_EQ(edit.rebuilt[0], getChunk(*world, 2, 0, 1));
     expectMeshesCurrent(*world);
+
+    // Looking down at 45 degrees from x 104, sample 36 enters the floor at x
+    // 129.5; sample 35 is just above it, in block (8, 4), while a point 16
+    // units back would be in block 7.
+    const Player slanted =
+        clicking(aimingAt(world.get(), 104.0f, 64.0f, 408.0f, 0.0f, 3 * PI / 4), false, true);
+    const PickResult floorHit = pickBlock(*world, slanted);
+    expectBlock(floorHit, 8, 3, 25);
+    EXPECT_EQ(floorHit.distance, 36.0f);
+    EXPECT_EQ(applyEdit(*world, slanted, floorHit).outcome, EDIT_PLACED);
+    EXPECT_EQ(worldBlock(*world, 8, 4, 25), BLOCK_DEEP);
 }
 
 TEST(EditTest, PlacementIntoTheBodyIsUndone) {

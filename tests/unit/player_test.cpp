@@ -134,6 +134,35 @@ TEST(PlayerFallTest, FastFallsNeverEndInsideTerrain) {
         }
 }
 
+TEST(PlayerFallTest, AnyPositionAndSpeedEndsTheFrameOutsideTheTerrain) {
+    World& world = generatedWorld();
+    const float top = 16.0f * static_cast<float>(columnHeight(256, 256) + 1);
+    const float inf = INFINITY, nan = NAN;
+    struct Case {
+        float x, y, vy;
+        bool lands;  // on the surface of column (256, 256) in the first frame
+    };
+    const Case cases[] = {
+        {4096.0f, 2000.0f, -inf, true}, {4096.0f, 1e30f, -1e31f, true},   {4096.0f, 1e30f, -inf, true},
+        {4096.0f, 4e8f, -8e8f, true},   {4096.0f, -3e8f, -20.0f, false},  {4096.0f, -inf, -20.0f, false},
+        {4096.0f, inf, -20.0f, false},  {4096.0f, inf, -inf, false},      {4096.0f, nan, -20.0f, false},
+        {4096.0f, 2000.0f, nan, false}, {nan, 2000.0f, -inf, false},      {inf, 2000.0f, -1e31f, false},
+        {4096.0f, 3e38f, -inf, true},   {4096.0f, -3e38f, -3e38f, false},
+    };
+    for (const Case& c : cases) {
+        Player player = createPlayer(&world, c.x, c.y, 4096.0f);
+        player.velocity.y = c.vy;
+        for (int frame = 0; frame < 3; ++frame) {
+            stepPlayer(player, idle());
+            const Vec3f& p = player.position;
+            ASSERT_TRUE(isPointFree(player, p.x, p.y, p.z)) << c.x << " " << c.y << " " << c.vy;
+            if (c.lands && frame == 0) {
+                EXPECT_EQ(p.y, top) << c.y << " " << c.vy;
+            }
+        }
+    }
+}
+
 TEST(PlayerFallTest, LandingSnapsToTheCellTopAndCanJumpAtOnce) {
     TestWorld world = floorWorld();
     // Slow: the probe's cell top, 16 * ceil((y + vy) / 16).
@@ -264,15 +293,21 @@ TEST(PlayerWalkTest, PassingNeedsTheFeetCellAndTheHeadCellOpen) {
     }
 }
 
-TEST(PlayerWalkTest, WallsStopOneAxisAndLetTheOtherSlide) {
-    TestWorld world = floorWorld();
-    for (int wz = 0; wz < 48; ++wz) setWorldBlock(*world, 30, 5, wz, BLOCK_TRANSLUCENT);  // at head height
-    Player player = standing(*world, 470.0f, 300.0f, PI / 4.0f);
-    steps(player, forward(), 20);
-    EXPECT_LT(player.position.x, 480.0f);
-    EXPECT_GT(player.position.x, 478.0f);
-    // z keeps gaining 1.5 sin(pi / 4) a frame along the wall.
-    EXPECT_NEAR(player.position.z, 300.0f + 20 * 1.5f * std::sqrt(0.5f), 0.01f);
+TEST(PlayerWalkTest, WallsAtHeadHeightStopOneAxisAndLetTheOtherSlide) {
+    for (bool alongZ : {false, true}) {
+        TestWorld world = floorWorld();
+        // A beam across the way at block 30, in the row that holds the head point only.
+        for (int w = 0; w < 48; ++w)
+            setWorldBlock(*world, alongZ ? w : 30, 5, alongZ ? 30 : w, BLOCK_TRANSLUCENT);
+        Player player = standing(*world, alongZ ? 300.0f : 470.0f, alongZ ? 470.0f : 300.0f, PI / 4.0f);
+        steps(player, forward(), 20);
+        const float blocked = alongZ ? player.position.z : player.position.x;
+        const float sliding = alongZ ? player.position.x : player.position.z;
+        EXPECT_LT(blocked, 480.0f) << "along z: " << alongZ;
+        EXPECT_GT(blocked, 478.0f) << "along z: " << alongZ;
+        // The other axis keeps gaining 1.5 sin(pi / 4) a frame along the beam.
+        EXPECT_NEAR(sliding, 300.0f + 20 * 1.5f * std::sqrt(0.5f), 0.01f) << "along z: " << alongZ;
+    }
 }
 
 TEST(PlayerWalkTest, WalkingOffTheWorldsEdgeFallsForEver) {
@@ -280,9 +315,15 @@ TEST(PlayerWalkTest, WalkingOffTheWorldsEdgeFallsForEver) {
     Player player = standing(*world, 8.0f, 100.0f, PI);
     steps(player, forward(), 10);
     EXPECT_LT(player.position.x, 0.0f);
-    steps(player, idle(), 60);
-    EXPECT_LT(player.position.y, FLOOR_TOP - 100.0f);
-    EXPECT_LT(player.velocity.y, -10.0f);
+    // Half an hour of frames: far past the depth where a step of 16 no longer
+    // changes a float, every frame still ends and the feet keep going down.
+    for (int frame = 0; frame < 30 * 60 * 60; ++frame) {
+        const float before = player.position.y;
+        stepPlayer(player, idle());
+        ASSERT_LT(player.position.y, before) << frame;
+    }
+    EXPECT_LT(player.position.y, -1e9f);  // 0.18 * n * n / 2 for n = 108,000
+    EXPECT_LT(player.velocity.y, -19000.0f);
 }
 
 TEST(PlayerLookTest, CursorOffsetsTurnAndTiltTheView) {
