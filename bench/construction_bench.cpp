@@ -39,15 +39,6 @@ double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-void freeWorld(World* world) {
-    for (Chunk*& chunk : world->chunks) {
-        freeChunkMesh(chunk->mesh);
-        delete chunk;
-        chunk = nullptr;
-    }
-    delete world;
-}
-
 // Gives freed memory back to the kernel so the next run starts cold.
 void releaseFreedMemory() { malloc_trim(0); }
 

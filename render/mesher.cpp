@@ -1,12 +1,14 @@
 #include "render/mesher.h"
 
 #include <cstring>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 #include "render/block_textures.h"
+#include "world/startup_block.h"
 
 namespace {
 
@@ -256,37 +258,37 @@ const float* cachedTexCoords(FaceTexCache& cache, Face face, BlockId kind) {
     return cache.texCoords[face];
 }
 
-void allocateMesh(ChunkMesh& mesh, std::uint32_t faces) {
+constexpr std::size_t BYTES_PER_FACE =
+    POSITIONS_PER_FACE * sizeof(std::int16_t) + COLOURS_PER_FACE + TEXCOORDS_PER_FACE * sizeof(float);
+// Carved one after another, every array of a block starts suitably aligned.
+static_assert((POSITIONS_PER_FACE * sizeof(std::int16_t)) % alignof(float) == 0 &&
+                  COLOURS_PER_FACE % alignof(float) == 0,
+              "mesh arrays carved in turn must stay aligned");
+
+// An array of exactly `count` elements: from the heap, or the next bytes of a
+// start-up block when `block` points to its free end.
+template <typename T>
+T* newArray(std::uint32_t count, unsigned char** block) {
+    if (!block) return new T[count];
+    T* array = static_cast<T*>(static_cast<void*>(*block));
+    *block += sizeof(T) * count;
+    return array;
+}
+
+void allocateMesh(ChunkMesh& mesh, std::uint32_t faces, unsigned char** block) {
     freeChunkMesh(mesh);
-    mesh.positions = new std::int16_t[faces * POSITIONS_PER_FACE];
-    mesh.colours = new std::uint8_t[faces * COLOURS_PER_FACE];
-    mesh.texCoords = new float[faces * TEXCOORDS_PER_FACE];
+    mesh.positions = newArray<std::int16_t>(faces * POSITIONS_PER_FACE, block);
+    mesh.colours = newArray<std::uint8_t>(faces * COLOURS_PER_FACE, block);
+    mesh.texCoords = newArray<float>(faces * TEXCOORDS_PER_FACE, block);
     mesh.positionCount = mesh.colourCount = mesh.texCoordCount = 0;
 }
 
-}  // namespace
-
-void freeChunkMesh(ChunkMesh& mesh) {
-    delete[] mesh.positions;
-    delete[] mesh.colours;
-    delete[] mesh.texCoords;
-    mesh.positions = nullptr;
-    mesh.colours = nullptr;
-    mesh.texCoords = nullptr;
-}
-
-void emitFace(ChunkMesh& mesh, Face face, int x, int y, int z, BlockId kind, int light) {
-    float texCoords[TEXCOORDS_PER_FACE];
-    faceTexCoords(face, kind, texCoords);
-    writeFace(mesh, face, x, y, z, texCoords, faceGrey(light));
-}
-
-void buildChunkMesh(Chunk& chunk) {
+void buildMesh(Chunk& chunk, unsigned char** block) {
     const ChunkNeighbours n = findNeighbours(chunk);
     FaceRows rows;
     const std::uint32_t faces = findFaces(n, rows);
     ChunkMesh& mesh = chunk.mesh;
-    allocateMesh(mesh, faces);
+    allocateMesh(mesh, faces, block);
     if (faces == 0) return;
 
     FaceTexCache texCache;
@@ -320,6 +322,31 @@ void buildChunkMesh(Chunk& chunk) {
         }
 }
 
+}  // namespace
+
+void emitFace(ChunkMesh& mesh, Face face, int x, int y, int z, BlockId kind, int light) {
+    float texCoords[TEXCOORDS_PER_FACE];
+    faceTexCoords(face, kind, texCoords);
+    writeFace(mesh, face, x, y, z, texCoords, faceGrey(light));
+}
+
+void buildChunkMesh(Chunk& chunk) { buildMesh(chunk, nullptr); }
+
 void meshAllChunks(World& world) {
-    for (Chunk* chunk : world.chunks) buildChunkMesh(*chunk);
+    // Every chunk's faces first, so the block is sized exactly; most chunks
+    // have none and need no second look.
+    std::vector<std::uint32_t> faces(WORLD_CHUNK_COUNT);
+    std::size_t bytes = 0;
+    FaceRows rows;
+    for (int slot = 0; slot < WORLD_CHUNK_COUNT; ++slot) {
+        faces[slot] = findFaces(findNeighbours(*world.chunks[slot]), rows);
+        bytes += faces[slot] * BYTES_PER_FACE;
+    }
+    auto* block = static_cast<unsigned char*>(allocateStartupBlock(world, bytes));
+    for (int slot = 0; slot < WORLD_CHUNK_COUNT; ++slot) {
+        if (faces[slot] > 0)
+            buildMesh(*world.chunks[slot], &block);
+        else
+            allocateMesh(world.chunks[slot]->mesh, 0, &block);
+    }
 }
