@@ -1,7 +1,6 @@
 #include "render/mesher.h"
 
 #include <cstring>
-#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -265,30 +264,51 @@ static_assert((POSITIONS_PER_FACE * sizeof(std::int16_t)) % alignof(float) == 0 
                   COLOURS_PER_FACE % alignof(float) == 0,
               "mesh arrays carved in turn must stay aligned");
 
-// An array of exactly `count` elements: from the heap, or the next bytes of a
-// start-up block when `block` points to its free end.
+// The first meshes fill start-up blocks of this size one after another; the
+// largest mesh a chunk can have (seven faces a cell) fits in one.
+constexpr std::size_t MESH_BLOCK_BYTES = 8 * HUGE_PAGE_BYTES;
+static_assert(CHUNK_CELLS * 7 * BYTES_PER_FACE <= MESH_BLOCK_BYTES, "a mesh must fit in a block");
+
+struct MeshBlocks {
+    World* owner;
+    unsigned char* next;  // nullptr until the first block
+    std::size_t left;
+};
+
 template <typename T>
-T* newArray(std::uint32_t count, unsigned char** block) {
-    if (!block) return new T[count];
-    T* array = static_cast<T*>(static_cast<void*>(*block));
-    *block += sizeof(T) * count;
+T* carveArray(MeshBlocks& blocks, std::uint32_t count) {
+    T* array = static_cast<T*>(static_cast<void*>(blocks.next));
+    blocks.next += sizeof(T) * count;
+    blocks.left -= sizeof(T) * count;
     return array;
 }
 
-void allocateMesh(ChunkMesh& mesh, std::uint32_t faces, unsigned char** block) {
+// Exactly sized arrays: from the heap, or carved in turn from `blocks`.
+void allocateMesh(ChunkMesh& mesh, std::uint32_t faces, MeshBlocks* blocks) {
     freeChunkMesh(mesh);
-    mesh.positions = newArray<std::int16_t>(faces * POSITIONS_PER_FACE, block);
-    mesh.colours = newArray<std::uint8_t>(faces * COLOURS_PER_FACE, block);
-    mesh.texCoords = newArray<float>(faces * TEXCOORDS_PER_FACE, block);
+    if (!blocks) {
+        mesh.positions = new std::int16_t[faces * POSITIONS_PER_FACE];
+        mesh.colours = new std::uint8_t[faces * COLOURS_PER_FACE];
+        mesh.texCoords = new float[faces * TEXCOORDS_PER_FACE];
+    } else {
+        if (!blocks->next || faces * BYTES_PER_FACE > blocks->left) {
+            blocks->next =
+                static_cast<unsigned char*>(allocateStartupBlock(*blocks->owner, MESH_BLOCK_BYTES));
+            blocks->left = MESH_BLOCK_BYTES;
+        }
+        mesh.positions = carveArray<std::int16_t>(*blocks, faces * POSITIONS_PER_FACE);
+        mesh.colours = carveArray<std::uint8_t>(*blocks, faces * COLOURS_PER_FACE);
+        mesh.texCoords = carveArray<float>(*blocks, faces * TEXCOORDS_PER_FACE);
+    }
     mesh.positionCount = mesh.colourCount = mesh.texCoordCount = 0;
 }
 
-void buildMesh(Chunk& chunk, unsigned char** block) {
+void buildMesh(Chunk& chunk, MeshBlocks* blocks) {
     const ChunkNeighbours n = findNeighbours(chunk);
     FaceRows rows;
     const std::uint32_t faces = findFaces(n, rows);
     ChunkMesh& mesh = chunk.mesh;
-    allocateMesh(mesh, faces, block);
+    allocateMesh(mesh, faces, blocks);
     if (faces == 0) return;
 
     FaceTexCache texCache;
@@ -333,20 +353,6 @@ void emitFace(ChunkMesh& mesh, Face face, int x, int y, int z, BlockId kind, int
 void buildChunkMesh(Chunk& chunk) { buildMesh(chunk, nullptr); }
 
 void meshAllChunks(World& world) {
-    // Every chunk's faces first, so the block is sized exactly; most chunks
-    // have none and need no second look.
-    std::vector<std::uint32_t> faces(WORLD_CHUNK_COUNT);
-    std::size_t bytes = 0;
-    FaceRows rows;
-    for (int slot = 0; slot < WORLD_CHUNK_COUNT; ++slot) {
-        faces[slot] = findFaces(findNeighbours(*world.chunks[slot]), rows);
-        bytes += faces[slot] * BYTES_PER_FACE;
-    }
-    auto* block = static_cast<unsigned char*>(allocateStartupBlock(world, bytes));
-    for (int slot = 0; slot < WORLD_CHUNK_COUNT; ++slot) {
-        if (faces[slot] > 0)
-            buildMesh(*world.chunks[slot], &block);
-        else
-            allocateMesh(world.chunks[slot]->mesh, 0, &block);
-    }
+    MeshBlocks blocks = {&world, nullptr, 0};
+    for (Chunk* chunk : world.chunks) buildMesh(*chunk, &blocks);
 }

@@ -24,6 +24,6 @@ void emitFace(ChunkMesh& mesh, Face face, int x, int y, int z, BlockId kind, int
 // Frees the chunk's old arrays and replaces them with exactly sized new ones.
 void buildChunkMesh(Chunk& chunk);
 
-// Builds every chunk's first mesh, in slot order, all of them in one start-up
-// block that the world owns.
+// Builds every chunk's first mesh, in slot order, carving them from start-up
+// blocks that the world owns.
 void meshAllChunks(World& world);

@@ -52,7 +52,7 @@ TEST(StartupBlock, FirstMeshesStayInTheWorldsBlockUntilARebuildReplacesThem) {
         Chunk& first = *getChunk(*world, 2, 2, 2);
         Chunk& second = *getChunk(*world, 12, 2, 2);
         ASSERT_EQ(first.mesh.positionCount, 6 * POSITIONS_PER_FACE);
-        // Both meshes sit in the one block, in slot order, exactly sized.
+        // Both meshes sit in the world's first mesh block, in slot order, exactly sized.
         const auto* firstEnd =
             reinterpret_cast<const unsigned char*>(first.mesh.texCoords + 6 * TEXCOORDS_PER_FACE);
         EXPECT_EQ(reinterpret_cast<const unsigned char*>(second.mesh.positions), firstEnd);
