@@ -7,6 +7,7 @@
 #endif
 
 #include "render/block_textures.h"
+#include "world/startup_block.h"
 
 namespace {
 
@@ -256,37 +257,58 @@ const float* cachedTexCoords(FaceTexCache& cache, Face face, BlockId kind) {
     return cache.texCoords[face];
 }
 
-void allocateMesh(ChunkMesh& mesh, std::uint32_t faces) {
+constexpr std::size_t BYTES_PER_FACE =
+    POSITIONS_PER_FACE * sizeof(std::int16_t) + COLOURS_PER_FACE + TEXCOORDS_PER_FACE * sizeof(float);
+// Carved one after another, every array of a block starts suitably aligned.
+static_assert((POSITIONS_PER_FACE * sizeof(std::int16_t)) % alignof(float) == 0 &&
+                  COLOURS_PER_FACE % alignof(float) == 0,
+              "mesh arrays carved in turn must stay aligned");
+
+// The first meshes fill start-up blocks of this size one after another; the
+// largest mesh a chunk can have (seven faces a cell) fits in one.
+constexpr std::size_t MESH_BLOCK_BYTES = 8 * HUGE_PAGE_BYTES;
+static_assert(CHUNK_CELLS * 7 * BYTES_PER_FACE <= MESH_BLOCK_BYTES, "a mesh must fit in a block");
+
+struct MeshBlocks {
+    World* owner;
+    unsigned char* next;  // nullptr until the first block
+    std::size_t left;
+};
+
+template <typename T>
+T* carveArray(MeshBlocks& blocks, std::uint32_t count) {
+    T* array = static_cast<T*>(static_cast<void*>(blocks.next));
+    blocks.next += sizeof(T) * count;
+    blocks.left -= sizeof(T) * count;
+    return array;
+}
+
+// Exactly sized arrays: from the heap, or carved in turn from `blocks`.
+void allocateMesh(ChunkMesh& mesh, std::uint32_t faces, MeshBlocks* blocks) {
     freeChunkMesh(mesh);
-    mesh.positions = new std::int16_t[faces * POSITIONS_PER_FACE];
-    mesh.colours = new std::uint8_t[faces * COLOURS_PER_FACE];
-    mesh.texCoords = new float[faces * TEXCOORDS_PER_FACE];
+    if (!blocks) {
+        mesh.positions = new std::int16_t[faces * POSITIONS_PER_FACE];
+        mesh.colours = new std::uint8_t[faces * COLOURS_PER_FACE];
+        mesh.texCoords = new float[faces * TEXCOORDS_PER_FACE];
+    } else {
+        if (!blocks->next || faces * BYTES_PER_FACE > blocks->left) {
+            blocks->next =
+                static_cast<unsigned char*>(allocateStartupBlock(*blocks->owner, MESH_BLOCK_BYTES));
+            blocks->left = MESH_BLOCK_BYTES;
+        }
+        mesh.positions = carveArray<std::int16_t>(*blocks, faces * POSITIONS_PER_FACE);
+        mesh.colours = carveArray<std::uint8_t>(*blocks, faces * COLOURS_PER_FACE);
+        mesh.texCoords = carveArray<float>(*blocks, faces * TEXCOORDS_PER_FACE);
+    }
     mesh.positionCount = mesh.colourCount = mesh.texCoordCount = 0;
 }
 
-}  // namespace
-
-void freeChunkMesh(ChunkMesh& mesh) {
-    delete[] mesh.positions;
-    delete[] mesh.colours;
-    delete[] mesh.texCoords;
-    mesh.positions = nullptr;
-    mesh.colours = nullptr;
-    mesh.texCoords = nullptr;
-}
-
-void emitFace(ChunkMesh& mesh, Face face, int x, int y, int z, BlockId kind, int light) {
-    float texCoords[TEXCOORDS_PER_FACE];
-    faceTexCoords(face, kind, texCoords);
-    writeFace(mesh, face, x, y, z, texCoords, faceGrey(light));
-}
-
-void buildChunkMesh(Chunk& chunk) {
+void buildMesh(Chunk& chunk, MeshBlocks* blocks) {
     const ChunkNeighbours n = findNeighbours(chunk);
     FaceRows rows;
     const std::uint32_t faces = findFaces(n, rows);
     ChunkMesh& mesh = chunk.mesh;
-    allocateMesh(mesh, faces);
+    allocateMesh(mesh, faces, blocks);
     if (faces == 0) return;
 
     FaceTexCache texCache;
@@ -320,6 +342,17 @@ void buildChunkMesh(Chunk& chunk) {
         }
 }
 
+}  // namespace
+
+void emitFace(ChunkMesh& mesh, Face face, int x, int y, int z, BlockId kind, int light) {
+    float texCoords[TEXCOORDS_PER_FACE];
+    faceTexCoords(face, kind, texCoords);
+    writeFace(mesh, face, x, y, z, texCoords, faceGrey(light));
+}
+
+void buildChunkMesh(Chunk& chunk) { buildMesh(chunk, nullptr); }
+
 void meshAllChunks(World& world) {
-    for (Chunk* chunk : world.chunks) buildChunkMesh(*chunk);
+    MeshBlocks blocks = {&world, nullptr, 0};
+    for (Chunk* chunk : world.chunks) buildMesh(*chunk, &blocks);
 }

@@ -24,8 +24,6 @@ void emitFace(ChunkMesh& mesh, Face face, int x, int y, int z, BlockId kind, int
 // Frees the chunk's old arrays and replaces them with exactly sized new ones.
 void buildChunkMesh(Chunk& chunk);
 
-// Releases the chunk's mesh arrays (leaving empty ones is the caller's business).
-void freeChunkMesh(ChunkMesh& mesh);
-
-// Builds every chunk's first mesh, in slot order.
+// Builds every chunk's first mesh, in slot order, carving them from start-up
+// blocks that the world owns.
 void meshAllChunks(World& world);

@@ -1,6 +1,9 @@
 #include "world/world.h"
 
 #include <memory>
+#include <new>
+
+#include "world/startup_block.h"
 
 Chunk* getChunk(const World& world, std::int32_t x, std::int32_t y, std::int32_t z) {
     if (!chunkCoordsInGrid(x, y, z)) return nullptr;
@@ -70,24 +73,63 @@ void setBlock(Chunk& chunk, std::uint8_t x, std::uint8_t y, std::uint8_t z, Bloc
     chunk.blocks[cellIndex(x, y, z)] = id;
 }
 
-Chunk* newChunk(World* world, int cx, int cy, int cz) {
-    std::unique_ptr<Chunk> chunk(new Chunk);
-    chunk->world = world;
-    chunk->cx = cx;
-    chunk->cy = cy;
-    chunk->cz = cz;
-    chunk->mesh = ChunkMesh{nullptr, nullptr, nullptr, 0, 0, 0};
+namespace {
+
+void setUpChunk(Chunk& chunk, World* world, int cx, int cy, int cz) {
+    chunk.world = world;
+    chunk.cx = cx;
+    chunk.cy = cy;
+    chunk.cz = cz;
+    chunk.mesh = ChunkMesh{nullptr, nullptr, nullptr, 0, 0, 0};
     std::unique_ptr<std::int16_t[]> positions(new std::int16_t[1]);
     std::unique_ptr<std::uint8_t[]> colours(new std::uint8_t[1]);
-    chunk->mesh.texCoords = new float[1];
-    chunk->mesh.positions = positions.release();
-    chunk->mesh.colours = colours.release();
+    chunk.mesh.texCoords = new float[1];
+    chunk.mesh.positions = positions.release();
+    chunk.mesh.colours = colours.release();
+}
+
+}  // namespace
+
+Chunk* newChunk(World* world, int cx, int cy, int cz) {
+    std::unique_ptr<Chunk> chunk(new Chunk);
+    setUpChunk(*chunk, world, cx, cy, cz);
     return chunk.release();
 }
 
 void allocateChunks(World& world) {
+    auto* records = static_cast<Chunk*>(allocateStartupBlock(world, sizeof(Chunk) * WORLD_CHUNK_COUNT));
     for (int cx = 0; cx < WORLD_CHUNKS_X; ++cx)
         for (int cy = 0; cy < WORLD_CHUNKS_Y; ++cy)
-            for (int cz = 0; cz < WORLD_CHUNKS_Z; ++cz)
-                world.chunks[chunkSlot(cx, cy, cz)] = newChunk(&world, cx, cy, cz);
+            for (int cz = 0; cz < WORLD_CHUNKS_Z; ++cz) {
+                const int slot = chunkSlot(cx, cy, cz);
+                Chunk* chunk = new (&records[slot]) Chunk;
+                setUpChunk(*chunk, &world, cx, cy, cz);
+                world.chunks[slot] = chunk;
+            }
+}
+
+void freeChunkMesh(ChunkMesh& mesh) {
+    // Arrays carved from a start-up block stay in it until the block goes.
+    if (!retireFromStartupBlock(mesh.positions, mesh.positionCount * sizeof(std::int16_t)))
+        delete[] mesh.positions;
+    if (!retireFromStartupBlock(mesh.colours, mesh.colourCount)) delete[] mesh.colours;
+    if (!retireFromStartupBlock(mesh.texCoords, mesh.texCoordCount * sizeof(float))) delete[] mesh.texCoords;
+    mesh.positions = nullptr;
+    mesh.colours = nullptr;
+    mesh.texCoords = nullptr;
+}
+
+void freeChunk(Chunk* chunk) {
+    freeChunkMesh(chunk->mesh);
+    if (!retireFromStartupBlock(chunk, sizeof(Chunk))) delete chunk;
+}
+
+void freeWorld(World* world) {
+    if (!world) return;
+    for (Chunk*& chunk : world->chunks) {
+        if (chunk) freeChunk(chunk);
+        chunk = nullptr;
+    }
+    releaseStartupBlocks(*world);
+    delete world;
 }

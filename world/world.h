@@ -72,9 +72,19 @@ int getBlockLight(const Chunk& chunk, std::int32_t x, std::int32_t y, std::int32
 void setBlock(Chunk& chunk, std::uint8_t x, std::uint8_t y, std::uint8_t z, BlockId id);
 
 // Allocates a single chunk at grid (cx, cy, cz) of `world`, blocks and light
-// left as allocated, with one-element mesh arrays. Used by allocateChunks and by
-// hand-built test worlds.
+// left as allocated, with one-element mesh arrays. Used by hand-built test worlds.
 Chunk* newChunk(World* world, int cx, int cy, int cz);
 
-// Gives every slot of `world` its chunk.
+// Gives every slot of `world` its chunk, as newChunk would, all records in one
+// start-up block that the world owns.
 void allocateChunks(World& world);
+
+// Releases the chunk's mesh arrays (leaving empty ones is the caller's business).
+void freeChunkMesh(ChunkMesh& mesh);
+
+// Frees a chunk from newChunk or allocateChunks, with its mesh arrays.
+void freeChunk(Chunk* chunk);
+
+// Frees every chunk in the world's slots, the world's start-up blocks and the
+// world itself (made with new).
+void freeWorld(World* world);

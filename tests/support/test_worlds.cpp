@@ -23,21 +23,7 @@ Chunk& chunkHolding(const World& world, int wx, int wy, int wz) {
 
 int localIndex(int wx, int wy, int wz) { return cellIndex(wx % 16, wy % 16, wz % 16); }
 
-void freeChunk(Chunk* chunk) {
-    freeChunkMesh(chunk->mesh);
-    delete chunk;
-}
-
 }  // namespace
-
-void freeTestWorld(World* world) {
-    if (!world) return;
-    for (Chunk*& chunk : world->chunks) {
-        if (chunk) freeChunk(chunk);
-        chunk = nullptr;
-    }
-    delete world;
-}
 
 TestWorld makeTestWorld(bool allChunks, LightByte light) {
     TestWorld world(new World());

@@ -8,11 +8,8 @@
 
 constexpr LightByte TEST_LIGHT_OPEN = 0xF8;  // sky 15, block 8: what open generated cells hold
 
-// Frees every chunk and its mesh arrays, then the world.
-void freeTestWorld(World* world);
-
 struct TestWorldDeleter {
-    void operator()(World* world) const { freeTestWorld(world); }
+    void operator()(World* world) const { freeWorld(world); }
 };
 using TestWorld = std::unique_ptr<World, TestWorldDeleter>;
 
