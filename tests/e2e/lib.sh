@@ -97,13 +97,10 @@ game_alive() {
 }
 
 # wait_game_exit [SECONDS]: waits for the game to end; sets GAME_STATUS
-# (124 when it did not end in time).
+# (124 when it did not end in time, and it is then stopped).
 wait_game_exit() {
-    local limit=${1:-20} i hung=
-    for i in $(seq $((limit * 20))); do
-        game_alive || break
-        sleep 0.05
-    done
+    local deadline=$((SECONDS + ${1:-20})) hung=
+    while game_alive && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.05; done
     game_alive && hung=1 && kill "$GAME_PID" 2>/dev/null
     wait "$GAME_PID" 2>/dev/null
     GAME_STATUS=$?
@@ -113,9 +110,9 @@ wait_game_exit() {
 
 # wait_window: polls for the mapped game window; sets WIN.
 wait_window() {
-    local i
+    local deadline=$((SECONDS + 30))
     WIN=
-    for i in $(seq 1000); do
+    while [ "$SECONDS" -lt "$deadline" ]; do
         WIN=$(xdotool search --onlyvisible --name '^Vexelmoor$' 2>/dev/null | head -n1)
         [ -n "$WIN" ] && return 0
         game_alive || break
@@ -124,8 +121,24 @@ wait_window() {
     fail_now "the game window did not appear"
 }
 
+# start_probe NAME [X,Y,Z[,YAW,PITCH]]: starts the probe build, placed there
+# by its first frame when a start is given, and waits for its window and for
+# a frame after the start-up focus events (before it, keys do not walk).
+start_probe() {
+    PROBE_START=${2:-} start_game vexelmoor_probe "$1"
+    wait_window
+    wait_until 'v["frame"] >= 2 && v["focus"] == 1' "the first frames with focus" 30
+}
+
+# quit_game: Escape must end the game with status 0.
+quit_game() {
+    xdotool key Escape
+    wait_game_exit
+    check "Escape ends the game with status 0 (got $GAME_STATUS)" test "$GAME_STATUS" -eq 0
+}
+
 # The newest complete line of the probe log (a line is complete once it ends in " end").
-last_line() { tail -n 3 "$GAME_LOG" 2>/dev/null | grep ' end$' | tail -n1; }
+last_line() { tail -n 3 "$GAME_LOG" 2>/dev/null | awk '/^frame=.* end$/ { l = $0 } END { print l }'; }
 
 # field KEY [LINE]: one value from a probe line (the newest by default); KEY is
 # a probe key or one of the split ones of AWK_PARSE below (x, y, vy, bx, ...).
@@ -162,16 +175,45 @@ holds() {
     awk "$AWK_PARSE"' { parse($0); exit !('"$1"') }' <<<"$line"
 }
 
-# wait_until CONDITION WHAT [SECONDS]: polls the newest frame until the
-# condition holds; fails the script when it never does.
+# first_frame_after TAIL_FROM FIRST CONDITION SECONDS: follows the probe log
+# (tail -n TAIL_FROM) as it grows and prints the first line of frame FIRST or
+# later that satisfies the condition. Fails, printing the last line seen, when
+# the game ends or SECONDS pass first. Following the log, rather than polling
+# it, keeps a wait cheap on a busy machine and misses no single-frame state.
+first_frame_after() {
+    [ -n "$GAME_PID" ] || return 1
+    timeout "$4" tail -s 0.1 --pid="$GAME_PID" -n "$1" -F "$GAME_LOG" 2>/dev/null |
+        "${AWK_LINES[@]}" "$AWK_PARSE"'
+            /^frame=.* end$/ { split($1, f, "="); if (f[2] + 0 < from) next
+                               parse($0); last = $0
+                               if ('"$3"') { print; found = 1; exit } }
+            END { if (!found) { print last; exit 1 } }' from="$2"
+    return "${PIPESTATUS[1]}"
+}
+
+# mawk reads a pipe in blocks unless told to take each line as it comes.
+AWK_LINES=(awk)
+awk -W version 2>&1 | grep -q mawk && AWK_LINES=(awk -W interactive)
+
+# wait_until CONDITION WHAT [SECONDS]: waits, at most SECONDS (20), for a frame
+# from the newest on that satisfies the condition; sets WAIT_LINE to it. Fails
+# the script when none does, with the last state seen.
 wait_until() {
-    local limit=${3:-30} i
-    for i in $(seq $((limit * 50))); do
-        holds "$1" && return 0
-        game_alive || fail_now "the game ended while waiting for: $2"
-        sleep 0.02
-    done
-    fail_now "timed out waiting for: $2 (last frame: $(last_line))"
+    await_frame 1 0 "$@"
+}
+
+# wait_any_line FIRST CONDITION WHAT [SECONDS]: the same from frame FIRST on (a
+# state that lasts one frame only, such as an edit, may already be past).
+wait_any_line() {
+    local first=$1
+    shift
+    await_frame +1 "$first" "$@"
+}
+
+await_frame() {
+    if WAIT_LINE=$(first_frame_after "$1" "$2" "$3" "${5:-20}"); then return 0; fi
+    game_alive || fail_now "the game ended while waiting for: $4 (last frame: $WAIT_LINE)"
+    fail_now "timed out waiting for: $4 (last frame: $WAIT_LINE)"
 }
 
 # wait_frames N: returns once N more frames have been reported.
@@ -203,6 +245,20 @@ all_lines() {
 hold_key() { xdotool keydown "$1" && wait_frames "$2" && xdotool keyup "$1"; }
 hold_button() { xdotool mousedown "$1" && wait_frames "$2" && xdotool mouseup "$1"; }
 
+# hold_until KEYS CONDITION WHAT [SECONDS]: holds the keys (e.g. "w d") until a
+# frame satisfies the condition, then releases them and waits for a frame that
+# was drawn after the release; WAIT_LINE is the first frame that met it.
+hold_until() {
+    local down=() up=() key line from=$(frame_now)
+    for key in $1; do down+=(keydown "$key") && up+=(keyup "$key"); done
+    xdotool "${down[@]}"  # one call: the keys go down together
+    wait_any_line "$from" "${@:2}"
+    line=$WAIT_LINE
+    xdotool "${up[@]}"
+    wait_frames 2
+    WAIT_LINE=$line
+}
+
 # mouse_step DX DY: one relative move, then waits for frames enough that the
 # game has read it and re-centred the cursor before the next move is sent.
 mouse_step() {
@@ -210,14 +266,15 @@ mouse_step() {
     wait_frames 2
 }
 
-# look_until CONDITION DX DY: mouse steps until the condition holds (at most 60).
+# look_until CONDITION DX DY: mouse steps until the condition holds (at most
+# 60), then waits until the view is on screen.
 look_until() {
     local i
-    for i in $(seq 60); do
-        holds "$1" && return 0
+    for i in $(seq 61); do
+        holds "$1" && wait_frames 2 && return 0
         mouse_step "$2" "$3"
     done
-    holds "$1" || fail_now "mouse look never reached: $1 (last frame: $(last_line))"
+    fail_now "mouse look never reached: $1 (last frame: $(last_line))"
 }
 
 # open_other_window: starts a small second client window, to take the focus
@@ -293,31 +350,19 @@ differing_pixels() {
 # num_near A B TOLERANCE
 num_near() { awk -v a="$1" -v b="$2" -v t="$3" 'BEGIN { exit !(a - b <= t && b - a <= t) }'; }
 
-# wait_any_line FIRST CONDITION WHAT [SECONDS]: waits until some frame from
-# FIRST on satisfies the condition (a state that lasts one frame only, such as
-# an edit, can be gone from the newest line by the time it is looked at).
-wait_any_line() {
-    local limit=${4:-30} i
-    for i in $(seq $((limit * 50))); do
-        any_line "$1" 999999999 "$2" && return 0
-        game_alive || fail_now "the game ended while waiting for: $3"
-        sleep 0.02
-    done
-    fail_now "timed out waiting for: $3 (last frame: $(last_line))"
-}
-
-# click BUTTON: holds mouse button 1 (left) or 3 (right) for three frames and
-# waits until the game has seen it and drawn a few frames more. Sets
-# CLICK_FROM (the frame before the press) and CLICK_LINE (the line of the first
-# frame that saw the button down: the frame whose edit the click drove).
+# click BUTTON: presses mouse button 1 (left) or 3 (right) until the game has
+# seen it, then releases it and waits until a frame has seen it up (so the next
+# press is a new click). Sets CLICK_FROM (the frame before the press) and
+# CLICK_LINE (the frame that saw the press: the frame whose edit it drove).
 click() {
     local key=left
     [ "$1" = 3 ] && key=right
     CLICK_FROM=$(frame_now)
-    hold_button "$1" 3
+    xdotool mousedown "$1"
     wait_any_line "$CLICK_FROM" "v[\"$key\"] == 1" "the $key click"
-    wait_frames 3
-    CLICK_LINE=$(first_line "$CLICK_FROM" "v[\"$key\"] == 1")
+    CLICK_LINE=$WAIT_LINE
+    xdotool mouseup "$1"
+    wait_frames 2
 }
 
 # first_line FIRST CONDITION: the first frame's line from FIRST on that satisfies it.

@@ -42,10 +42,18 @@ std::size_t heapInUseKb() {
     return (info.uordblks + info.hblkhd - retiredStartupBytes()) / 1024;
 }
 
+// PROBE_START="x,y,z[,yaw,pitch]": where the first frame leaves the player, so
+// a script starts each scenario from a place and view of its own choosing.
 void moveToStartIfAsked(Player& player) {
     const char* place = std::getenv("PROBE_START");
-    float x, y, z;
-    if (place && std::sscanf(place, "%f,%f,%f", &x, &y, &z) == 3) player.position = {x, y, z};
+    float x, y, z, yaw, pitch;
+    if (!place) return;
+    const int given = std::sscanf(place, "%f,%f,%f,%f,%f", &x, &y, &z, &yaw, &pitch);
+    if (given >= 3) player.position = {x, y, z};
+    if (given == 5) {
+        player.yaw = yaw;
+        player.pitch = pitch;
+    }
 }
 
 const char* editName(EditOutcome outcome) {

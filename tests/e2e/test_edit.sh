@@ -34,8 +34,7 @@ chunks_touched() {
         print n }'
 }
 
-start_game vexelmoor_probe edit
-wait_window
+start_probe edit
 wait_until 'v["frame"] >= 100 && v["vy"] == 0' "the player to land"
 wait_frames 2
 
@@ -47,7 +46,6 @@ check "aiming at the sky there is no outline (no black pixels in the middle)" \
 # 9 steps of 100 pixels: pitch 1.801, 13 degrees below the horizon, ground
 # farther than the reach of 80 units.
 look_until 'v["pitch"] > 1.8' 0 100
-wait_frames 2
 far=$(screenshot aim-far)
 check "aiming at ground out of reach nothing is picked" holds 'v["pick"] == 0'
 check "ground out of reach shows no outline (no black pixels in the middle)" \
@@ -56,7 +54,6 @@ check "the ground itself fills the lower half there" \
     test "$(nonwhite_count "$far" 640x240+0+240)" -gt $((640 * 240 * 9 / 10))
 # Three more steps: pitch 2.401, about 47 degrees down, ground within reach.
 look_until 'v["pitch"] > 2.4' 0 100
-wait_frames 2
 aimed_line=$(last_line)
 aimed=$(screenshot aim-ground)
 aimed_block=$(picked_block "$aimed_line")
@@ -73,13 +70,10 @@ check "a black outline surrounds the aim point at the window centre (box ${box[*
     -a "${box[1]:-0}" -lt 240 -a "${box[3]:-0}" -gt 240
 
 echo "# removing"
-from=$(frame_now)
-hold_button 1 3
-wait_until 'v["left"] == 0' "the button to be released"
-wait_frames 2
-removal=$(lines_between "$from" "$(frame_now)" | grep ' left=1 ' | head -n1)
+click 1
+removal=$CLICK_LINE
 check "the left button is seen for exactly one frame per press" \
-    test "$(lines_between "$from" "$(frame_now)" | grep -c ' left=1 ')" -eq 1
+    test "$(lines_between "$CLICK_FROM" "$(frame_now)" | grep -c ' left=1 ')" -eq 1
 check "the left click removes the aimed block" \
     test "$(field edit "$removal")" = removed -a "$(picked_block "$removal")" = "$aimed_block"
 check "the removal remeshes its chunk and the chunks across its faces" \
@@ -92,11 +86,8 @@ check "the aim now passes through the removed cell to another block ($behind)" \
 check "the removal shows in the picture" test "$(differing_pixels "$aimed" "$removed" $CENTRE)" -gt 1000
 
 echo "# placing"
-from=$(frame_now)
-hold_button 3 3
-wait_until 'v["right"] == 0' "the button to be released"
-wait_frames 2
-placement=$(lines_between "$from" "$(frame_now)" | grep ' right=1 ' | head -n1)
+click 3
+placement=$CLICK_LINE
 placed_block=$(sample_block "$placement" $(($(field dist "$placement") - 1)))
 check "the right click places a block" test "$(field edit "$placement")" = placed
 check "the placement remeshes its chunk and the chunks across its faces" \
@@ -108,16 +99,12 @@ check "the placement shows in the picture" test "$(differing_pixels "$removed" "
 
 echo "# a block never traps the player"
 look_until 'v["pitch"] > 3.14' 0 100
-wait_frames 2
 feet=$(last_line)
 check "looking straight down the aim is on the block under the feet" \
     holds 'v["pick"] == 1 && v["by"] == int(v["y"] / 16) - 1 && v["dist"] == 26' "$feet"
 before=$(screenshot feet)
-from=$(frame_now)
-hold_button 3 3
-wait_until 'v["right"] == 0' "the button to be released"
-wait_frames 2
-refusal=$(lines_between "$from" "$(frame_now)" | grep ' right=1 ' | head -n1)
+click 3
+refusal=$CLICK_LINE
 check "placing into the cell of the feet is refused" test "$(field edit "$refusal")" = refused_body
 check "after the refusal the player stands where it stood" \
     test "$(field pos)" = "$(field pos "$feet")" -a "$(field vy)" = 0
@@ -125,7 +112,5 @@ check "after the refusal the aim and the picture are unchanged" \
     test "$(picked_block "$(last_line)")" = "$(picked_block "$feet")" \
     -a "$(differing_pixels "$before" "$(screenshot feet-after)" $CENTRE)" -eq 0
 
-xdotool key Escape
-wait_game_exit
-check "Escape ends the game with status 0 (got $GAME_STATUS)" test "$GAME_STATUS" -eq 0
+quit_game
 e2e_finish

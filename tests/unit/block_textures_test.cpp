@@ -1,13 +1,16 @@
 // The block texture table: packed cells, unset rows, replacement, the game's
-// rows, and which slots the mesher actually reads.
+// rows against the atlas, and which slots the mesher actually reads.
 
 #include "render/block_textures.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
+#include <string>
 #include <vector>
 
+#include "app/image_decode.h"
 #include "render/mesher.h"
 #include "tests/support/test_worlds.h"
 
@@ -43,24 +46,47 @@ TEST(BlockTextures, PackedCellsUnsetRowsAndReplacement) {
     }
 }
 
-TEST(BlockTextures, GameRows) {
+// What the atlas that the build draws shows in a band of pixel rows [y0, y1)
+// of a cell: the material the cell is painted with, told apart by colour.
+std::string material(const DecodedImage& atlas, AtlasCell cell, int y0 = 0, int y1 = 16) {
+    const int left = static_cast<int>(cell.u * 256), top = static_cast<int>(cell.v * 256);
+    double sum[3] = {0, 0, 0};
+    std::set<std::uint32_t> colours;
+    for (int y = top + y0; y < top + y1; ++y)
+        for (int x = left; x < left + 16; ++x) {
+            const std::uint8_t* p = &atlas.rgba[(static_cast<std::size_t>(y) * 256 + x) * 4];
+            for (int c = 0; c < 3; ++c) sum[c] += p[c];
+            colours.insert(p[0] << 16 | p[1] << 8 | p[2]);
+        }
+    const double n = 16.0 * (y1 - y0), r = sum[0] / n, g = sum[1] / n, b = sum[2] / n;
+    if (g > r + 20 && g > b + 20) return "grass";
+    if (r > g + 45) return "brick";
+    if (r > g + 15 && g > b + 15) return "earth";
+    if (colours.size() <= 2) return r > 200 ? "light" : "filler";
+    return r < 80 ? "bedrock" : "stone";
+}
+
+TEST(BlockTextures, GameRowsShowTheirMaterialsInTheGeneratedAtlas) {
+    const DecodedImage atlas = decodeImageFile(VEX_GAME_DIR "/texture.png");
+    ASSERT_EQ(atlas.width, 256);
+    ASSERT_EQ(atlas.height, 256);
     setGameBlockTextures();
-    struct Row {
-        BlockId kind;
-        float side[2], top[2], bottom[2];
-    } rows[] = {
-        {BLOCK_AIR, {0.9375f, 0.9375f}, {0.9375f, 0.9375f}, {0.9375f, 0.9375f}},
-        {BLOCK_DEEP, {0.0625f, 0}, {0.0625f, 0}, {0.0625f, 0}},
-        {BLOCK_SURFACE, {0.1875f, 0}, {0, 0}, {0.125f, 0}},
-        {BLOCK_SUBSURFACE, {0.125f, 0}, {0.125f, 0}, {0.125f, 0}},
-        {BLOCK_FLOOR, {0.0625f, 0.0625f}, {0.0625f, 0.0625f}, {0.0625f, 0.0625f}},
-        {42, {0, 0.1875f}, {0, 0.1875f}, {0, 0.1875f}},
+    auto shows = [&](BlockId kind, int slot, int y0 = 0, int y1 = 16) {
+        return material(atlas, blockTexTable.rows[kind][slot], y0, y1);
     };
-    for (const Row& row : rows) {
-        for (int slot = 0; slot < 4; ++slot) expectCell(row.kind, slot, row.side[0], row.side[1]);
-        expectCell(row.kind, TEX_SLOT_TOP, row.top[0], row.top[1]);
-        expectCell(row.kind, TEX_SLOT_BOTTOM, row.bottom[0], row.bottom[1]);
+    for (int slot = 0; slot < TEX_SLOTS; ++slot) {
+        EXPECT_EQ(shows(BLOCK_DEEP, slot), "stone") << slot;
+        EXPECT_EQ(shows(BLOCK_SUBSURFACE, slot), "earth") << slot;
+        EXPECT_EQ(shows(BLOCK_FLOOR, slot), "bedrock") << slot;
+        EXPECT_EQ(shows(42, slot), "brick") << slot;
+        EXPECT_EQ(shows(BLOCK_AIR, slot), "light") << slot;
     }
+    // Grass on top of the surface block, earth below, and on its four sides a
+    // fringe of grass hanging from the top edge over earth.
+    EXPECT_EQ(shows(BLOCK_SURFACE, TEX_SLOT_TOP), "grass");
+    EXPECT_EQ(shows(BLOCK_SURFACE, TEX_SLOT_BOTTOM), "earth");
+    EXPECT_EQ(shows(BLOCK_SURFACE, TEX_SLOT_SIDE, 0, 3), "grass");
+    EXPECT_EQ(shows(BLOCK_SURFACE, TEX_SLOT_SIDE, 6, 16), "earth");
 }
 
 std::vector<float> texCoordsOf(const ChunkMesh& mesh) {
