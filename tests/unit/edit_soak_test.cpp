@@ -80,7 +80,7 @@ TEST(EditSoak, RandomEditsKeepEveryTouchedMeshFreshAndTheHeapFlat) {
     std::uniform_real_distribution<float> pitch(PITCH_MIN, PITCH_MAX);
     std::uniform_int_distribution<int> coin(0, 3);
 
-    constexpr int EDITS = 20000;
+    constexpr int EDITS = 100000;
     constexpr int BATCH = 2000;
     int removed = 0, placed = 0, refused = 0;
     std::set<Chunk*> touched;
