@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "player/camera.h"
@@ -128,6 +129,16 @@ TEST(BoxInFrustumTest, RejectsOnlyCubesWhollyBehindOnePlane) {
     EXPECT_FALSE(boxInFrustum(f, 1.5f, 0.0f, 0.0f, 0.5f));
     EXPECT_FALSE(boxInFrustum(f, 0.0f, -1.5f, 0.0f, 0.5f));
     EXPECT_FALSE(boxInFrustum(f, 0.0f, 0.0f, 1.5f, 0.5f));
+    // A box that reaches in front of one plane by a single corner, each corner
+    // in turn (the corner's sum is 3, every other corner's at most 1): a
+    // sliver still in view.
+    for (int corner = 0; corner < 8; ++corner) {
+        FrustumPlanes one = {{{0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}}};
+        const float toward[4] = {corner & 1 ? 1.0f : -1.0f, corner & 2 ? 1.0f : -1.0f, corner & 4 ? 1.0f : -1.0f,
+                                 -2.0f};
+        std::copy(toward, toward + 4, one.planes[FAR]);
+        EXPECT_TRUE(boxInFrustum(one, 0.0f, 0.0f, 0.0f, 1.0f)) << "corner " << corner;
+    }
 }
 
 TEST(BoxInFrustumTest, ZeroPlanesAndNaNRejectEverything) {

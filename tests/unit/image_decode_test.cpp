@@ -135,6 +135,9 @@ TEST(ImageDecode, BadSignaturesHeadersAndDimensionsAreRefused) {
     header[13] = 'X';  // IHDR renamed, checksum made to match
     repairPngChecksums(header);
     expectRefused(decode(header), "no header chunk");
+    Bytes checksum = good;
+    checksum[good.size() - 12 - 1] ^= 0x01;  // the image chunk's checksum, left wrong
+    expectRefused(decode(checksum), "one checksum byte flipped");
     const Bytes bitmap = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  40,
                           0,   0,   0,  1, 0, 0, 0, 1, 0, 0, 0,  1, 0, 32, 0};
     expectRefused(decode(bitmap), "another image format");
