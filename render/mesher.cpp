@@ -7,7 +7,7 @@
 #endif
 
 #include "render/block_textures.h"
-#include "world/startup_block.h"
+#include "world/huge_page_arena.h"
 
 namespace {
 
@@ -264,7 +264,7 @@ static_assert((POSITIONS_PER_FACE * sizeof(std::int16_t)) % alignof(float) == 0 
                   COLOURS_PER_FACE % alignof(float) == 0,
               "mesh arrays carved in turn must stay aligned");
 
-// The first meshes fill start-up blocks of this size one after another; the
+// The first meshes fill arenas of this size one after another; the
 // largest mesh a chunk can have (seven faces a cell) fits in one.
 constexpr std::size_t MESH_BLOCK_BYTES = 8 * HUGE_PAGE_BYTES;
 static_assert(CHUNK_CELLS * 7 * BYTES_PER_FACE <= MESH_BLOCK_BYTES, "a mesh must fit in a block");
@@ -293,7 +293,7 @@ void allocateMesh(ChunkMesh& mesh, std::uint32_t faces, MeshBlocks* blocks) {
     } else {
         if (!blocks->next || faces * BYTES_PER_FACE > blocks->left) {
             blocks->next =
-                static_cast<unsigned char*>(allocateStartupBlock(*blocks->owner, MESH_BLOCK_BYTES));
+                static_cast<unsigned char*>(allocateArena(*blocks->owner, MESH_BLOCK_BYTES));
             blocks->left = MESH_BLOCK_BYTES;
         }
         mesh.positions = carveArray<std::int16_t>(*blocks, faces * POSITIONS_PER_FACE);

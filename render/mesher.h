@@ -21,9 +21,10 @@ constexpr bool isOpenBlock(BlockId id) { return id == BLOCK_AIR || id == BLOCK_T
 // (its drawn box spans y - 16 .. y). The arrays must have room for it.
 void emitFace(ChunkMesh& mesh, Face face, int x, int y, int z, BlockId kind, int light);
 
-// Frees the chunk's old arrays and replaces them with exactly sized new ones.
+// Replaces the chunk's arrays with exactly sized new ones from the heap. Old
+// heap arrays are freed; a first mesh stays in its arena until the world goes.
 void buildChunkMesh(Chunk& chunk);
 
-// Builds every chunk's first mesh, in slot order, carving them from start-up
-// blocks that the world owns.
+// Builds every chunk's first mesh, in slot order, carving them from huge-page
+// arenas that the world owns.
 void meshAllChunks(World& world);

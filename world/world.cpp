@@ -3,7 +3,7 @@
 #include <memory>
 #include <new>
 
-#include "world/startup_block.h"
+#include "world/huge_page_arena.h"
 
 Chunk* getChunk(const World& world, std::int32_t x, std::int32_t y, std::int32_t z) {
     if (!chunkCoordsInGrid(x, y, z)) return nullptr;
@@ -97,7 +97,7 @@ Chunk* newChunk(World* world, int cx, int cy, int cz) {
 }
 
 void allocateChunks(World& world) {
-    auto* records = static_cast<Chunk*>(allocateStartupBlock(world, sizeof(Chunk) * WORLD_CHUNK_COUNT));
+    auto* records = static_cast<Chunk*>(allocateArena(world, sizeof(Chunk) * WORLD_CHUNK_COUNT));
     for (int cx = 0; cx < WORLD_CHUNKS_X; ++cx)
         for (int cy = 0; cy < WORLD_CHUNKS_Y; ++cy)
             for (int cz = 0; cz < WORLD_CHUNKS_Z; ++cz) {
@@ -109,11 +109,11 @@ void allocateChunks(World& world) {
 }
 
 void freeChunkMesh(ChunkMesh& mesh) {
-    // Arrays carved from a start-up block stay in it until the block goes.
-    if (!retireFromStartupBlock(mesh.positions, mesh.positionCount * sizeof(std::int16_t)))
+    // Arrays carved from an arena stay in it until the arena goes.
+    if (!retireFromArena(mesh.positions, mesh.positionCount * sizeof(std::int16_t)))
         delete[] mesh.positions;
-    if (!retireFromStartupBlock(mesh.colours, mesh.colourCount)) delete[] mesh.colours;
-    if (!retireFromStartupBlock(mesh.texCoords, mesh.texCoordCount * sizeof(float))) delete[] mesh.texCoords;
+    if (!retireFromArena(mesh.colours, mesh.colourCount)) delete[] mesh.colours;
+    if (!retireFromArena(mesh.texCoords, mesh.texCoordCount * sizeof(float))) delete[] mesh.texCoords;
     mesh.positions = nullptr;
     mesh.colours = nullptr;
     mesh.texCoords = nullptr;
@@ -121,7 +121,7 @@ void freeChunkMesh(ChunkMesh& mesh) {
 
 void freeChunk(Chunk* chunk) {
     freeChunkMesh(chunk->mesh);
-    if (!retireFromStartupBlock(chunk, sizeof(Chunk))) delete chunk;
+    if (!retireFromArena(chunk, sizeof(Chunk))) delete chunk;
 }
 
 void freeWorld(World* world) {
@@ -130,6 +130,6 @@ void freeWorld(World* world) {
         if (chunk) freeChunk(chunk);
         chunk = nullptr;
     }
-    releaseStartupBlocks(*world);
+    releaseArenas(*world);
     delete world;
 }

@@ -76,7 +76,7 @@ void setBlock(Chunk& chunk, std::uint8_t x, std::uint8_t y, std::uint8_t z, Bloc
 Chunk* newChunk(World* world, int cx, int cy, int cz);
 
 // Gives every slot of `world` its chunk, as newChunk would, all records in one
-// start-up block that the world owns.
+// huge-page arena that the world owns.
 void allocateChunks(World& world);
 
 // Releases the chunk's mesh arrays (leaving empty ones is the caller's business).
@@ -85,6 +85,6 @@ void freeChunkMesh(ChunkMesh& mesh);
 // Frees a chunk from newChunk or allocateChunks, with its mesh arrays.
 void freeChunk(Chunk* chunk);
 
-// Frees every chunk in the world's slots, the world's start-up blocks and the
+// Frees every chunk in the world's slots, the world's huge-page arenas and the
 // world itself (made with new).
 void freeWorld(World* world);

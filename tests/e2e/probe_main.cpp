@@ -19,7 +19,7 @@
 
 #include "app/game.h"
 #include "render/mesher.h"
-#include "world/startup_block.h"
+#include "world/huge_page_arena.h"
 
 namespace {
 
@@ -36,10 +36,10 @@ bool rebuildAllIfRequested(World& world) {
     return true;
 }
 
-// Mesh arrays that edits replaced in the world's start-up block count as given back.
+// Mesh arrays that edits replaced in the world's arenas count as given back.
 std::size_t heapInUseKb() {
     const struct mallinfo2 info = mallinfo2();
-    return (info.uordblks + info.hblkhd - retiredStartupBytes()) / 1024;
+    return (info.uordblks + info.hblkhd - retiredArenaBytes()) / 1024;
 }
 
 // PROBE_START="x,y,z[,yaw,pitch]": where the first frame leaves the player, so

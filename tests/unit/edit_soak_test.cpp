@@ -16,7 +16,7 @@
 #include "render/block_textures.h"
 #include "render/mesher.h"
 #include "tests/support/test_worlds.h"
-#include "world/startup_block.h"
+#include "world/huge_page_arena.h"
 #include "world/terrain.h"
 
 // The sanitizer runtime's own count when it is linked in (its allocator does
@@ -27,9 +27,9 @@ std::size_t heapAllocated() {
     const struct mallinfo2 info = mallinfo2();
     return info.uordblks + info.hblkhd;
 }
-// The first meshes sit in the world's start-up block, which keeps the bytes of
+// The first meshes sit in the world's huge-page arenas, which keep the bytes of
 // those that edits replace: they count as given back.
-std::size_t heapInUse() { return heapAllocated() - retiredStartupBytes(); }
+std::size_t heapInUse() { return heapAllocated() - retiredArenaBytes(); }
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "world/startup_block.h"
+#include "world/huge_page_arena.h"
 
 #include <sys/mman.h>
 
@@ -8,23 +8,23 @@
 
 namespace {
 
-struct StartupBlock {
-    StartupBlock* next;
+struct Arena {
+    Arena* next;
     const World* owner;
     void* memory;
     std::size_t bytes;
     std::size_t retired;
 };
 
-// A plain pointer that outlives everything, so the blocks (and what records
+// A plain pointer that outlives everything, so the arenas (and what records
 // in them point to) stay reachable for leak checks until their world goes.
-StartupBlock* firstBlock = nullptr;
+Arena* firstArena = nullptr;
 
-StartupBlock* blockHolding(const void* p) {
+Arena* arenaHolding(const void* p) {
     const auto address = reinterpret_cast<std::uintptr_t>(p);
-    for (StartupBlock* block = firstBlock; block; block = block->next) {
-        const auto begin = reinterpret_cast<std::uintptr_t>(block->memory);
-        if (address >= begin && address - begin < block->bytes) return block;
+    for (Arena* arena = firstArena; arena; arena = arena->next) {
+        const auto begin = reinterpret_cast<std::uintptr_t>(arena->memory);
+        if (address >= begin && address - begin < arena->bytes) return arena;
     }
     return nullptr;
 }
@@ -41,52 +41,52 @@ PageSpan hugePageSpan(std::uintptr_t begin, std::size_t bytes) {
     return {first, end - first};
 }
 
-void* allocateStartupBlock(const World& owner, std::size_t bytes) {
+void* allocateArena(const World& owner, std::size_t bytes) {
     if (bytes > SIZE_MAX - 2 * HUGE_PAGE_BYTES) throw std::bad_alloc();
     // Whole huge pages, with at least one byte to spare.
     const std::size_t capacity = bytes / HUGE_PAGE_BYTES * HUGE_PAGE_BYTES + HUGE_PAGE_BYTES;
     void* memory = std::aligned_alloc(HUGE_PAGE_BYTES, capacity);
     if (!memory) memory = std::malloc(capacity);
     if (!memory) throw std::bad_alloc();
-    StartupBlock* block = new (std::nothrow) StartupBlock{firstBlock, &owner, memory, capacity, 0};
-    if (!block) {
+    Arena* arena = new (std::nothrow) Arena{firstArena, &owner, memory, capacity, 0};
+    if (!arena) {
         std::free(memory);
         throw std::bad_alloc();
     }
-    firstBlock = block;
+    firstArena = arena;
     // Construction writes all of this memory once, right after allocating
     // it. Faulted in 4 KB at a time, that cost more than the computation
     // itself (a page fault is dear, most of all in a virtual machine); in
     // 2 MB pages it is a small part. Where the kernel keeps huge pages off, or
-    // the block did not come aligned, the advice covers less or nothing and
+    // the arena did not come aligned, the advice covers less or nothing and
     // the memory is simply ordinary.
     const PageSpan span = hugePageSpan(reinterpret_cast<std::uintptr_t>(memory), capacity);
     if (span.bytes) madvise(reinterpret_cast<void*>(span.begin), span.bytes, MADV_HUGEPAGE);
     return memory;
 }
 
-bool retireFromStartupBlock(const void* p, std::size_t bytes) {
-    StartupBlock* block = blockHolding(p);
-    if (!block) return false;
-    block->retired += bytes;
+bool retireFromArena(const void* p, std::size_t bytes) {
+    Arena* arena = arenaHolding(p);
+    if (!arena) return false;
+    arena->retired += bytes;
     return true;
 }
 
-void releaseStartupBlocks(const World& owner) {
-    for (StartupBlock** link = &firstBlock; *link;) {
-        StartupBlock* block = *link;
-        if (block->owner != &owner) {
-            link = &block->next;
+void releaseArenas(const World& owner) {
+    for (Arena** link = &firstArena; *link;) {
+        Arena* arena = *link;
+        if (arena->owner != &owner) {
+            link = &arena->next;
             continue;
         }
-        *link = block->next;
-        std::free(block->memory);
-        delete block;
+        *link = arena->next;
+        std::free(arena->memory);
+        delete arena;
     }
 }
 
-std::size_t retiredStartupBytes() {
+std::size_t retiredArenaBytes() {
     std::size_t bytes = 0;
-    for (const StartupBlock* block = firstBlock; block; block = block->next) bytes += block->retired;
+    for (const Arena* arena = firstArena; arena; arena = arena->next) bytes += arena->retired;
     return bytes;
 }
