@@ -216,7 +216,9 @@ await_frame() {
     fail_now "timed out waiting for: $4 (last frame: $WAIT_LINE)"
 }
 
-# wait_frames N: returns once N more frames have been reported.
+# wait_frames N: returns once N more frames have been reported. N is a least
+# number of frames (for the game to poll input, draw a change, or have time
+# to go wrong in a check that nothing changes), never a measure to assert on.
 wait_frames() {
     local target=$(($(frame_now) + $1))
     wait_until "v[\"frame\"] >= $target" "$1 more frames"
@@ -240,10 +242,11 @@ all_lines() {
         awk "$AWK_PARSE"' { parse($0); ++n; if (!('"$3"')) bad = 1 } END { exit !(n > 0 && !bad) }'
 }
 
-# hold_key KEY FRAMES, hold_button BUTTON FRAMES: the game polls the devices
-# once per frame, so a quick press could fall between two polls.
+# hold_key KEY FRAMES: the game polls the keys once per frame, so a quick
+# press could fall between two polls. Held while FRAMES more frames are
+# reported, it is polled in all but perhaps the first (click holds a button
+# until the game reports it instead).
 hold_key() { xdotool keydown "$1" && wait_frames "$2" && xdotool keyup "$1"; }
-hold_button() { xdotool mousedown "$1" && wait_frames "$2" && xdotool mouseup "$1"; }
 
 # hold_until KEYS CONDITION WHAT [SECONDS]: holds the keys (e.g. "w d") until a
 # frame satisfies the condition, then releases them and waits for a frame that
