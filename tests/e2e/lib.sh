@@ -216,9 +216,8 @@ await_frame() {
     fail_now "timed out waiting for: $4 (last frame: $WAIT_LINE)"
 }
 
-# wait_frames N: returns once N more frames have been reported. N is a least
-# number of frames (for the game to poll input, draw a change, or have time
-# to go wrong in a check that nothing changes), never a measure to assert on.
+# wait_frames N: returns once N more frames have been reported (a least
+# number of frames, never a measure to assert on: see docs/architecture.md).
 wait_frames() {
     local target=$(($(frame_now) + $1))
     wait_until "v[\"frame\"] >= $target" "$1 more frames"

@@ -71,3 +71,9 @@ World& sharedGeneratedWorld() {
     }();
     return *world;
 }
+
+MeshCopy copyOf(const ChunkMesh& mesh) {
+    return {{mesh.positions, mesh.positions + mesh.positionCount},
+            {mesh.colours, mesh.colours + mesh.colourCount},
+            {mesh.texCoords, mesh.texCoords + mesh.texCoordCount}};
+}

@@ -2,7 +2,10 @@
 // Small hand-built worlds for tests: chunks of air with a chosen light byte,
 // blocks placed by world coordinates, and one shared generated world.
 
+#include <cstdint>
 #include <memory>
+#include <tuple>
+#include <vector>
 
 #include "world/world.h"
 
@@ -26,6 +29,10 @@ void setWorldBlock(World& world, int wx, int wy, int wz, BlockId id);
 BlockId worldBlock(const World& world, int wx, int wy, int wz);
 void setWorldLight(World& world, int wx, int wy, int wz, LightByte light);
 LightByte worldLight(const World& world, int wx, int wy, int wz);
+
+// A mesh's arrays copied out, so that meshes compare by value.
+using MeshCopy = std::tuple<std::vector<std::int16_t>, std::vector<std::uint8_t>, std::vector<float>>;
+MeshCopy copyOf(const ChunkMesh& mesh);
 
 // The generated world as the game starts it (game texture rows set, then
 // createWorld), built on first use and shared by every test of the process.

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 
 #include "player/camera.h"
@@ -134,9 +133,8 @@ TEST(BoxInFrustumTest, RejectsOnlyCubesWhollyBehindOnePlane) {
     // sliver still in view.
     for (int corner = 0; corner < 8; ++corner) {
         FrustumPlanes one = {{{0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}}};
-        const float toward[4] = {corner & 1 ? 1.0f : -1.0f, corner & 2 ? 1.0f : -1.0f, corner & 4 ? 1.0f : -1.0f,
-                                 -2.0f};
-        std::copy(toward, toward + 4, one.planes[FAR]);
+        for (int axis = 0; axis < 3; ++axis) one.planes[FAR][axis] = corner >> axis & 1 ? 1.0f : -1.0f;
+        one.planes[FAR][3] = -2.0f;
         EXPECT_TRUE(boxInFrustum(one, 0.0f, 0.0f, 0.0f, 1.0f)) << "corner " << corner;
     }
 }

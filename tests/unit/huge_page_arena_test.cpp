@@ -22,9 +22,7 @@ int alignedRefusals = -1;  // counts refusals from 0 while refusing
 extern "C" void* __real_aligned_alloc(std::size_t alignment, std::size_t bytes);
 extern "C" int __real_madvise(void* address, std::size_t bytes, int advice);
 extern "C" void* __wrap_aligned_alloc(std::size_t alignment, std::size_t bytes) {
-    if (alignedRefusals < 0) return __real_aligned_alloc(alignment, bytes);
-    ++alignedRefusals;
-    return nullptr;
+    return alignedRefusals < 0 ? __real_aligned_alloc(alignment, bytes) : (++alignedRefusals, nullptr);
 }
 extern "C" int __wrap_madvise(void* address, std::size_t bytes, int advice) {
     if (alignedRefusals < 0) return __real_madvise(address, bytes, advice);
@@ -37,13 +35,9 @@ namespace {
 constexpr std::uintptr_t MB2 = HUGE_PAGE_BYTES;
 
 TEST(HugePageArena, OnlyWholeAlignedHugePagesInsideTheArenaAreAdvised) {
-    struct Case {
-        std::uintptr_t begin;
-        std::size_t bytes;
-        std::uintptr_t adviseBegin;
-        std::size_t adviseBytes;
-    };
-    const Case cases[] = {
+    const struct {
+        std::uintptr_t begin, bytes, adviseBegin, adviseBytes;
+    } cases[] = {
         {5 * MB2, 3 * MB2, 5 * MB2, 3 * MB2},       // aligned: all of it
         {5 * MB2 + 16, 3 * MB2, 6 * MB2, 2 * MB2},  // ordinary memory: the pages inside
         {5 * MB2 + 4096, MB2, 0, 0},                // holds no whole page
@@ -51,7 +45,7 @@ TEST(HugePageArena, OnlyWholeAlignedHugePagesInsideTheArenaAreAdvised) {
         {UINTPTR_MAX - 100, 1000, 0, 0},            // the top of the address space
         {UINTPTR_MAX / MB2 * MB2 - MB2, SIZE_MAX, UINTPTR_MAX / MB2 * MB2 - MB2, MB2},  // no wrap-around
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const PageSpan span = hugePageSpan(c.begin, c.bytes);
         EXPECT_EQ(span.bytes, c.adviseBytes) << std::hex << c.begin << " + " << c.bytes;
         if (c.adviseBytes) {
@@ -76,13 +70,8 @@ TEST(HugePageArena, WithoutAlignedMemoryOrHugePagesTheWorldIsTheSame) {
         EXPECT_GT(retiredArenaBytes(), retiredBefore);
         for (int slot = 0; slot < WORLD_CHUNK_COUNT; ++slot) {
             const Chunk &a = *world->chunks[slot], &b = *usual.chunks[slot];
-            const ChunkMesh &m = a.mesh, &n = b.mesh;
             ASSERT_TRUE(std::memcmp(a.blocks, b.blocks, sizeof a.blocks) == 0 &&
-                        std::memcmp(a.light, b.light, sizeof a.light) == 0 && m.positionCount == n.positionCount &&
-                        m.colourCount == n.colourCount && m.texCoordCount == n.texCoordCount &&
-                        std::memcmp(m.positions, n.positions, m.positionCount * 2) == 0 &&
-                        std::memcmp(m.colours, n.colours, m.colourCount) == 0 &&
-                        std::memcmp(m.texCoords, n.texCoords, m.texCoordCount * 4) == 0)
+                        std::memcmp(a.light, b.light, sizeof a.light) == 0 && copyOf(a.mesh) == copyOf(b.mesh))
                 << "chunk slot " << slot;
         }
     }

@@ -13,7 +13,6 @@
 #include <map>
 #include <random>
 #include <set>
-#include <tuple>
 #include <vector>
 
 #include "render/block_textures.h"
@@ -125,14 +124,6 @@ std::map<Face, int> facesPerDirection(const std::vector<FaceView>& faces) {
     std::map<Face, int> count;
     for (const FaceView& face : faces) ++count[face.dir];
     return count;
-}
-
-using MeshCopy = std::tuple<std::vector<std::int16_t>, std::vector<std::uint8_t>, std::vector<float>>;
-
-MeshCopy copyOf(const ChunkMesh& mesh) {
-    return {{mesh.positions, mesh.positions + mesh.positionCount},
-            {mesh.colours, mesh.colours + mesh.colourCount},
-            {mesh.texCoords, mesh.texCoords + mesh.texCoordCount}};
 }
 
 class MesherTest : public ::testing::Test {

@@ -80,21 +80,6 @@ void meshAll(World& world) {
         if (chunk) buildChunkMesh(*chunk);
 }
 
-struct MeshCopy {
-    std::vector<std::int16_t> positions;
-    std::vector<std::uint8_t> colours;
-    std::vector<float> texCoords;
-    bool operator==(const MeshCopy& o) const {
-        return positions == o.positions && colours == o.colours && texCoords == o.texCoords;
-    }
-};
-
-MeshCopy copyOf(const ChunkMesh& mesh) {
-    return {{mesh.positions, mesh.positions + mesh.positionCount},
-            {mesh.colours, mesh.colours + mesh.colourCount},
-            {mesh.texCoords, mesh.texCoords + mesh.texCoordCount}};
-}
-
 // Every chunk's mesh must be what a fresh build from the current blocks gives.
 void expectMeshesCurrent(World& world) {
     for (Chunk* chunk : world.chunks) {

@@ -97,12 +97,6 @@ TEST(GeneratedWorld, EveryColumnIsLayeredUnderItsSurfaceAndTheGridIsComplete) {
                             if (kind != BLOCK_AIR) top = k;
                         }
                     }
-                // Layers 6 and 7 lie wholly above the highest column: empty meshes.
-                if (cy >= 6) {
-                    EXPECT_EQ(chunk->mesh.positionCount, 0u);
-                    EXPECT_EQ(chunk->mesh.colourCount, 0u);
-                    EXPECT_EQ(chunk->mesh.texCoordCount, 0u);
-                }
             }
     for (int i = 0; i < WORLD_BLOCKS_X; ++i)
         for (int j = 0; j < WORLD_BLOCKS_Z; ++j)
