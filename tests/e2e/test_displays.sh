@@ -14,15 +14,12 @@ for server in "-extension GLX -screen 0 1280x1024x24" "-screen 0 1024x768x8" "-s
     name=$(tr -dc 0-9a-zA-Z <<<"$server")
     start_game vexelmoor "$name"
     deadline=$((SECONDS + 30))
-    until ! game_alive || xdotool search --onlyvisible --name '^Vexelmoor$' >/dev/null || [ $SECONDS -gt $deadline ]; do
-        sleep 0.05
-    done
+    until ! game_alive || WIN=$(xdotool search --onlyvisible --name '^Vexelmoor$') || [ $SECONDS -gt $deadline ]
+    do sleep 0.05; done
     if game_alive; then
-        wait_window
         # Looking up, the first drawn frame is sky in the middle (a window not yet drawn is black).
-        until [ "$(nonwhite_count "$(screenshot "$name")" 200x200+220+140)" = 0 ] || [ $SECONDS -gt $deadline ]; do
-            sleep 0.1
-        done
+        until [ "$(nonwhite_count "$(screenshot "$name")" 200x200+220+140)" = 0 ] || [ $SECONDS -gt $deadline ]
+        do sleep 0.1; done
         check "it plays: a frame is drawn" test $SECONDS -le $deadline
         quit_game
     else
