@@ -64,7 +64,7 @@ const char* displayProblem(unsigned& screenBits) {
     if (!glXQueryExtension(display, &errorBase, &eventBase))
         problem = "the X server has no OpenGL (GLX) support";
     else if (!hasGlVisual(display, static_cast<int>(screenBits)))
-        problem = "the X server offers no OpenGL visual with a depth buffer at the screen's colour depth";
+        problem = "no OpenGL visual with a depth buffer at the screen's depth";
     XCloseDisplay(display);
     return problem;
 }
