@@ -38,12 +38,32 @@ CursorLink& cursorLink() {
 // client (it then locks the pointer and replays its motion), and a cursor kept
 // at the centre is of no use to see. Shown again for the rest of the desktop.
 void hideCursor(CursorLink& link, ::Window window, bool hide) {
-    if (link.hidden == hide) return;
+    if (!link.display || link.hidden == hide) return;
     link.hidden = hide;
     if (hide)
         XDefineCursor(link.display, window, link.blank);
     else
         XUndefineCursor(link.display, window);
+    XFlush(link.display);
+}
+
+// The cursor and the window's place in one reply, so a window move cannot
+// fall between them and be taken for motion. Unfocused when it cannot be read
+// (the cursor on another screen): no motion, no move.
+CursorRead readCursor(CursorLink& link, ::Window window, sf::Vector2u size) {
+    ::Window root, child;
+    int rootX, rootY, x, y;
+    unsigned buttons;
+    if (!link.display || !XQueryPointer(link.display, window, &root, &child, &rootX, &rootY, &x, &y, &buttons))
+        return CursorRead{};
+    Screen* screen = DefaultScreenOfDisplay(link.display);
+    return {true, rootX - x, rootY - y, size.x, size.y, x, y, static_cast<unsigned>(WidthOfScreen(screen)),
+            static_cast<unsigned>(HeightOfScreen(screen))};
+}
+
+void moveCursor(CursorLink& link, const CursorMotion& motion) {
+    if (!link.display || !motion.move) return;
+    XWarpPointer(link.display, None, None, 0, 0, 0, 0, motion.moveX, motion.moveY);
     XFlush(link.display);
 }
 
@@ -55,8 +75,7 @@ PlayerInput readPlayerInput(sf::Window& window, bool focused, CursorAnchor& anch
     input.leftButton = sf::Mouse::isButtonPressed(sf::Mouse::Left);
     input.rightButton = sf::Mouse::isButtonPressed(sf::Mouse::Right);
     CursorLink& link = cursorLink();
-    const ::Window handle = window.getSystemHandle();
-    if (link.display) hideCursor(link, handle, focused);
+    hideCursor(link, window.getSystemHandle(), focused);
     if (!focused) {
         takeCursorMotion(anchor, CursorRead{});
         return input;
@@ -66,26 +85,11 @@ PlayerInput readPlayerInput(sf::Window& window, bool focused, CursorAnchor& anch
     input.left = sf::Keyboard::isKeyPressed(sf::Keyboard::A);
     input.right = sf::Keyboard::isKeyPressed(sf::Keyboard::D);
     input.jump = sf::Keyboard::isKeyPressed(sf::Keyboard::Space);
-    if (!link.display) return input;
-    // The cursor and the window's place in one reply, so a window move cannot
-    // fall between them and be taken for motion.
-    ::Window root, child;
-    int rootX, rootY, x, y;
-    unsigned buttons;
-    if (!XQueryPointer(link.display, handle, &root, &child, &rootX, &rootY, &x, &y, &buttons)) {
-        takeCursorMotion(anchor, CursorRead{});  // on another screen
-        return input;
-    }
-    const sf::Vector2u size = window.getSize();
-    Screen* screen = DefaultScreenOfDisplay(link.display);
     const CursorMotion motion =
-        takeCursorMotion(anchor, {true, rootX - x, rootY - y, size.x, size.y, x, y,
-                                  static_cast<unsigned>(WidthOfScreen(screen)),
-                                  static_cast<unsigned>(HeightOfScreen(screen))});
+        takeCursorMotion(anchor, readCursor(link, window.getSystemHandle(), window.getSize()));
     input.cursorDx = motion.dx;
     input.cursorDy = motion.dy;
-    if (motion.move) XWarpPointer(link.display, None, None, 0, 0, 0, 0, motion.moveX, motion.moveY);
-    XFlush(link.display);
+    moveCursor(link, motion);
     return input;
 }
 
