@@ -2,7 +2,9 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <GL/glx.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <chrono>
 #include <cstdio>
@@ -28,13 +30,43 @@ sf::Window& gameWindow() {
     return window;
 }
 
-// Without an X display the windowing library aborts inside its own code;
-// finding out first lets the game say so and exit cleanly.
-bool displayAvailable() {
+// Whether the screen has an OpenGL visual of its own depth with a depth
+// buffer: the window is made with a visual of the screen's depth, and the 3D
+// view needs depth testing.
+bool hasGlVisual(Display* display, int depth) {
+    XVisualInfo wanted = {};
+    wanted.screen = DefaultScreen(display);
+    wanted.depth = depth;
+    int count = 0;
+    XVisualInfo* visuals = XGetVisualInfo(display, VisualScreenMask | VisualDepthMask, &wanted, &count);
+    bool found = false;
+    for (int i = 0; i < count && !found; ++i) {
+        int gl = 0, rgba = 0, depthBits = 0;
+        glXGetConfig(display, &visuals[i], GLX_USE_GL, &gl);
+        glXGetConfig(display, &visuals[i], GLX_RGBA, &rgba);
+        glXGetConfig(display, &visuals[i], GLX_DEPTH_SIZE, &depthBits);
+        found = gl && rgba && depthBits > 0;
+    }
+    if (visuals) XFree(visuals);
+    return found;
+}
+
+// Where the display cannot give an OpenGL window the windowing library
+// aborts, crashes or leaves an X error inside its own code; finding out first
+// lets the game say why in its own words and exit cleanly. Returns the reason,
+// or null when a window can be made, with the screen's depth in bits.
+const char* displayProblem(unsigned& screenBits) {
     Display* display = XOpenDisplay(nullptr);
-    if (!display) return false;
+    if (!display) return "no X display is available (is DISPLAY set?)";
+    screenBits = static_cast<unsigned>(DefaultDepth(display, DefaultScreen(display)));
+    int errorBase = 0, eventBase = 0;
+    const char* problem = nullptr;
+    if (!glXQueryExtension(display, &errorBase, &eventBase))
+        problem = "the X server has no OpenGL (GLX) support";
+    else if (!hasGlVisual(display, static_cast<int>(screenBits)))
+        problem = "no OpenGL visual with a depth buffer at the screen's depth";
     XCloseDisplay(display);
-    return true;
+    return problem;
 }
 
 void setProjection(unsigned width, unsigned height) {
@@ -156,16 +188,19 @@ Player* gamePlayer = nullptr;
 
 int runGame(FrameObserver observer) {
     LoopState loop = {true, true, WINDOW_WIDTH, WINDOW_HEIGHT, false};
-    if (!displayAvailable()) {
-        std::fprintf(stderr,
-                     "vexelmoor: cannot open a window: no X display is available (is DISPLAY set?)\n");
+    unsigned screenBits = 0;
+    if (const char* problem = displayProblem(screenBits)) {
+        std::fprintf(stderr, "vexelmoor: cannot open a window: %s\n", problem);
         return 1;
     }
 
     sf::Window& window = gameWindow();
     sf::ContextSettings context;
     context.depthBits = 24;  // the 3D view depends on depth testing
-    window.create(sf::VideoMode(WINDOW_WIDTH, WINDOW_HEIGHT, 32), "Vexelmoor", sf::Style::Default, context);
+    // 32 bits where the screen has 24 or more; a shallower screen only takes
+    // windows of its own depth.
+    const unsigned bits = screenBits >= 24 ? 32 : screenBits;
+    window.create(sf::VideoMode(WINDOW_WIDTH, WINDOW_HEIGHT, bits), "Vexelmoor", sf::Style::Default, context);
     if (!window.isOpen()) {
         std::fprintf(stderr, "vexelmoor: cannot open a window\n");
         return 1;

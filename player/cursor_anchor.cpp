@@ -1,13 +1,24 @@
 #include "player/cursor_anchor.h"
 
-bool takeCursorMotion(CursorAnchor& anchor, bool focused, int left, int top, unsigned width,
-                      unsigned height) {
-    if (!focused) {
+CursorMotion takeCursorMotion(CursorAnchor& anchor, const CursorRead& read) {
+    if (!read.focused) {
         anchor.set = false;  // the cursor is not kept centred meanwhile
-        return false;
+        return {0, 0, false, 0, 0};
     }
-    const bool kept = anchor.set && anchor.left == left && anchor.top == top && anchor.width == width &&
-                      anchor.height == height;
-    anchor = {true, left, top, width, height};
-    return kept;
+    const int centreX = static_cast<int>(read.width / 2), centreY = static_cast<int>(read.height / 2);
+    const bool kept = anchor.set && anchor.left == read.left && anchor.top == read.top &&
+                      anchor.width == read.width && anchor.height == read.height;
+    CursorMotion motion = {0, 0, true, centreX - read.x, centreY - read.y};
+    if (kept) {
+        motion.dx = read.x - centreX;
+        motion.dy = read.y - centreY;
+    }
+    // While the manager slides the window in from off the screen the centre
+    // is out of the cursor's reach: the move stops short, and the offset from
+    // there next frame is no motion.
+    const long screenX = static_cast<long>(read.left) + centreX, screenY = static_cast<long>(read.top) + centreY;
+    const bool reachable = screenX >= 0 && screenY >= 0 && screenX < static_cast<long>(read.screenWidth) &&
+                           screenY < static_cast<long>(read.screenHeight);
+    anchor = {reachable, read.left, read.top, read.width, read.height};
+    return motion;
 }

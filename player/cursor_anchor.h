@@ -5,13 +5,32 @@
 // back (the cursor was elsewhere), or once the window manager has moved or
 // resized the window (maximising, restoring, its animations), the offset says
 // where the window went, not where the mouse did.
+//
+// The cursor is put back by moving it by the offset just read, not to the
+// centre: motion that arrives between the read and the move then stays in the
+// cursor for the next frame, so none is lost.
 
 struct CursorAnchor {
-    bool set;  // the cursor was put at the centre in the previous frame
+    bool set;  // the cursor was brought to the centre in the previous frame
     int left, top;
     unsigned width, height;
 };
 
-// Whether this frame's cursor offset is motion; updates the anchor to the
-// window's current place and size (the caller centres the cursor after).
-bool takeCursorMotion(CursorAnchor& anchor, bool focused, int left, int top, unsigned width, unsigned height);
+// One frame's look at the window and the cursor, taken in one request.
+struct CursorRead {
+    bool focused;
+    int left, top;           // the window's inside, in screen pixels
+    unsigned width, height;  // the window's size
+    int x, y;                // the cursor, relative to the window
+    unsigned screenWidth, screenHeight;
+};
+
+struct CursorMotion {
+    int dx, dy;        // this frame's mouse motion, in pixels
+    bool move;         // whether the cursor is to be moved by (moveX, moveY)
+    int moveX, moveY;  // from where it was read to the centre
+};
+
+// This frame's motion and the move that re-centres the cursor; updates the
+// anchor to the window's current place and size.
+CursorMotion takeCursorMotion(CursorAnchor& anchor, const CursorRead& read);

@@ -6,13 +6,78 @@
 #include "player/camera.h"
 #include "render/world_draw.h"
 
+// Last: its macros (None, Status, ...) would clash with names above.
+#include <X11/Xlib.h>
+
+namespace {
+
+// The cursor is read, moved, hidden and shown on a connection of its own: the
+// requests reach the server in the order sent, so the cursor is hidden before
+// it is first moved, and each move starts from where the read found it.
+struct CursorLink {
+    Display* display;
+    Cursor blank;
+    bool hidden;
+};
+
+CursorLink& cursorLink() {
+    static CursorLink link = [] {
+        CursorLink made = {XOpenDisplay(nullptr), None, false};
+        if (!made.display) return made;
+        char noBits = 0;
+        XColor black = {};
+        const Pixmap empty = XCreateBitmapFromData(made.display, DefaultRootWindow(made.display), &noBits, 1, 1);
+        made.blank = XCreatePixmapCursor(made.display, empty, empty, &black, &black, 0, 0);
+        XFreePixmap(made.display, empty);
+        return made;
+    }();
+    return link;
+}
+
+// Hidden while the game has focus: Xwayland moves only a hidden cursor for a
+// client (it then locks the pointer and replays its motion), and a cursor kept
+// at the centre is of no use to see. Shown again for the rest of the desktop.
+void hideCursor(CursorLink& link, ::Window window, bool hide) {
+    if (!link.display || link.hidden == hide) return;
+    link.hidden = hide;
+    if (hide)
+        XDefineCursor(link.display, window, link.blank);
+    else
+        XUndefineCursor(link.display, window);
+    XFlush(link.display);
+}
+
+// The cursor and the window's place in one reply, so a window move cannot
+// fall between them and be taken for motion. Unfocused when it cannot be read
+// (the cursor on another screen): no motion, no move.
+CursorRead readCursor(CursorLink& link, ::Window window, sf::Vector2u size) {
+    ::Window root, child;
+    int rootX, rootY, x, y;
+    unsigned buttons;
+    if (!link.display || !XQueryPointer(link.display, window, &root, &child, &rootX, &rootY, &x, &y, &buttons))
+        return CursorRead{};
+    Screen* screen = DefaultScreenOfDisplay(link.display);
+    return {true, rootX - x, rootY - y, size.x, size.y, x, y, static_cast<unsigned>(WidthOfScreen(screen)),
+            static_cast<unsigned>(HeightOfScreen(screen))};
+}
+
+void moveCursor(CursorLink& link, const CursorMotion& motion) {
+    if (!link.display || !motion.move) return;
+    XWarpPointer(link.display, None, None, 0, 0, 0, 0, motion.moveX, motion.moveY);
+    XFlush(link.display);
+}
+
+}  // namespace
+
 PlayerInput readPlayerInput(sf::Window& window, bool focused, CursorAnchor& anchor) {
     PlayerInput input = {};
     input.focused = focused;
     input.leftButton = sf::Mouse::isButtonPressed(sf::Mouse::Left);
     input.rightButton = sf::Mouse::isButtonPressed(sf::Mouse::Right);
+    CursorLink& link = cursorLink();
+    hideCursor(link, window.getSystemHandle(), focused);
     if (!focused) {
-        takeCursorMotion(anchor, false, 0, 0, 0, 0);
+        takeCursorMotion(anchor, CursorRead{});
         return input;
     }
     input.forward = sf::Keyboard::isKeyPressed(sf::Keyboard::W);
@@ -20,19 +85,11 @@ PlayerInput readPlayerInput(sf::Window& window, bool focused, CursorAnchor& anch
     input.left = sf::Keyboard::isKeyPressed(sf::Keyboard::A);
     input.right = sf::Keyboard::isKeyPressed(sf::Keyboard::D);
     input.jump = sf::Keyboard::isKeyPressed(sf::Keyboard::Space);
-    const sf::Vector2u size = window.getSize();
-    const sf::Vector2i centre(static_cast<int>(size.x / 2), static_cast<int>(size.y / 2));
-    const sf::Vector2i cursor = sf::Mouse::getPosition(window);
-    // Read after the cursor, so a move in between is caught rather than taken for motion.
-    const sf::Vector2i place = window.getPosition();
-    if (takeCursorMotion(anchor, true, place.x, place.y, size.x, size.y)) {
-        input.cursorDx = cursor.x - centre.x;
-        input.cursorDy = cursor.y - centre.y;
-    }
-    sf::Mouse::setPosition(centre, window);
-    // While the manager slides the window in from off the screen the centre
-    // may be out of the cursor's reach; an offset from there is no motion.
-    if (sf::Mouse::getPosition(window) != centre) anchor.set = false;
+    const CursorMotion motion =
+        takeCursorMotion(anchor, readCursor(link, window.getSystemHandle(), window.getSize()));
+    input.cursorDx = motion.dx;
+    input.cursorDy = motion.dy;
+    moveCursor(link, motion);
     return input;
 }
 

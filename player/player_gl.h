@@ -7,9 +7,10 @@
 #include "player/cursor_anchor.h"
 #include "player/picking.h"
 
-// Samples the devices into a plain record and re-centres the cursor (only
-// while focused, as mouse look is then active). The cursor's offset counts as
-// motion only while the anchor says the window stayed put.
+// Samples the devices into a plain record and re-centres the cursor, hidden,
+// while focused (mouse look is then active); shows it again without the
+// focus. The cursor's offset counts as motion only while the anchor says the
+// window stayed put.
 PlayerInput readPlayerInput(sf::Window& window, bool focused, CursorAnchor& anchor);
 
 // One frame of the player: reads the devices, then steps the player.

@@ -9,11 +9,11 @@ VEX_RUN_PACKAGES=(
 )
 # The tests, the fuzzer and the benchmarks on top of that; then building and
 # checking the Debian package (dpkg-shlibdeps, lintian, the desktop and AppStream
-# validators) and a real window manager to play under.
+# validators), a real window manager and a Wayland desktop to play under.
 VEX_TEST_PACKAGES=(
   "${VEX_RUN_PACKAGES[@]}"
   libosmesa6-dev libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
-  dpkg-dev lintian desktop-file-utils appstream openbox wmctrl
+  dpkg-dev lintian desktop-file-utils appstream openbox wmctrl weston xwayland
 )
 
 # vex_install_packages run|test

@@ -1,14 +1,16 @@
 # A private virtual X server for the game, shared by the tour, the bench
 # scripts and the end-to-end tests. Source this file, then:
-#   vex_start_xvfb [ERROR_LOG]   starts it, exports DISPLAY, sets VEX_XVFB_PID;
+#   vex_start_xvfb [ERROR_LOG [SERVER_OPTIONS...]]
+#                                starts it, exports DISPLAY, sets VEX_XVFB_PID;
 #                                returns 1 (and stops it) when it does
 #                                not come up.
-# Depth 24: the game's window cannot be created at depth 16.
+# A 1280 x 1024 screen at depth 24 unless other options are given.
 
 vex_start_xvfb() {
-  local log=${1:-/dev/null} displayfile i
+  local log=${1:-/dev/null} displayfile i options=("${@:2}")
+  [ ${#options[@]} -gt 0 ] || options=(-screen 0 1280x1024x24)
   displayfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$displayfile" >/dev/null 2>"$log" &
+  Xvfb -displayfd 3 "${options[@]}" -nolisten tcp -noreset 3>"$displayfile" >/dev/null 2>"$log" &
   VEX_XVFB_PID=$!
   for i in $(seq 200); do
     [ -s "$displayfile" ] && break

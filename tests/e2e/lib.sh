@@ -76,8 +76,9 @@ e2e_finish() {
 }
 
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/xvfb.sh"
+# start_xvfb [SERVER_OPTIONS...]
 start_xvfb() {
-    vex_start_xvfb "$WORK/xvfb.err" || fail_now "Xvfb did not start"
+    vex_start_xvfb "$WORK/xvfb.err" "$@" || fail_now "Xvfb did not start"
     XVFB_PID=$VEX_XVFB_PID
 }
 

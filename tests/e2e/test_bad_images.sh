@@ -9,8 +9,9 @@
 # A file without read permission cannot be tried: the tests run as root, who
 # reads it anyway.
 # Usage: test_bad_images.sh GAME_DIR MAKE_IMAGE_SEEDS_TOOL TEXTURE_KIND FONTA_KIND
-# where a kind is "good" (the game's own image), "missing", "directory" or the
-# name of a file that make_image_seeds writes.
+# where a kind is "good" (the game's own image), "missing", "directory", "fifo"
+# (a named pipe no one writes to) or the name of a file that make_image_seeds
+# writes.
 source "$(dirname "$0")/lib.sh"
 SEED_TOOL=${2:?the make_image_seeds tool}
 TEXTURE_KIND=${3:?the kind of texture.png}
@@ -65,6 +66,7 @@ put_image() {
     good) cp "$GOOD_GAME/$1" "$GAME_DIR/" ;;
     missing) ;;
     directory) mkdir "$GAME_DIR/$1" ;;
+    fifo) mkfifo "$GAME_DIR/$1" ;;
     *) cp "$SEEDS/$2" "$GAME_DIR/$1" ;;
     esac || fail_now "cannot make $1 of kind $2"
 }

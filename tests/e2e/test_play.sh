@@ -98,14 +98,24 @@ check "Space lifts the feet 18.62 units (peak $peak over $ground)" \
 check "the jump lands back where it started" holds "v[\"y\"] == $ground && v[\"vy\"] == 0"
 
 echo "# mouse look"
-# A move that lands between the game's read of the cursor and its re-centring
-# is lost: look_until repeats it until the view turns.
 yaw0=$(field yaw)
 look_until "v[\"yaw\"] != $yaw0" 100 0
 check "moving the mouse 100 pixels right turns right by 0.2" \
     num_near "$(field yaw)" "$(awk -v b="$yaw0" 'BEGIN { print b + 0.2 }')" 0.0001
 look_until "v[\"yaw\"] != $(field yaw)" -100 0
 check "moving it back turns back" num_near "$(field yaw)" "$yaw0" 0.0001
+# pixel_moves DX: 2000 moves of DX pixels from a second client, many to a
+# frame, many between the game's read of the cursor and its re-centring.
+pixel_moves() {
+    local moves=() i from=$(field yaw)
+    for i in $(seq 2000); do moves+=(mousemove_relative -- "$1" 0 sleep 0.0001); done
+    xdotool "${moves[@]}"
+    wait_frames 3
+    check "2000 moves of $1 pixel, many to a frame, add up exactly (yaw $from to $(field yaw))" \
+        num_near "$(field yaw)" "$(awk -v b="$from" -v d="$1" 'BEGIN { print b + d * 4 }')" 0.001
+}
+pixel_moves 1
+pixel_moves -1
 # From 0.601 a move of 400 pixels up would turn to -0.199: it stops at 0.001.
 look_until 'v["pitch"] > 0.5' 0 100
 pitch_before=$(field pitch)

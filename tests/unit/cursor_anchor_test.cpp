@@ -4,35 +4,41 @@
 
 namespace {
 
-// One played-through sequence of what the window manager does to the window,
-// frame by frame; only frames where the window stayed put since the previous
-// focused frame may turn the view.
+// One played-through sequence of reads on a 1280 x 1024 screen: only frames
+// where the window stayed put since the previous focused frame, its centre in
+// the cursor's reach, turn the view, and by the cursor's whole offset.
 TEST(CursorAnchorTest, OnlyAWindowThatStayedPutTurnsTheView) {
     CursorAnchor anchor = {false, 0, 0, 0, 0};
     struct Frame {
         bool focused;
         int left, top;
         unsigned width, height;
-        bool motion;
+        int x, y;    // the cursor, in the window
+        int dx, dy;  // the motion expected
         const char* what;
     };
     const Frame frames[] = {
-        {true, 321, 299, 640, 480, false, "first frame: the cursor is wherever the desktop left it"},
-        {true, 321, 299, 640, 480, true, "centred last frame"},
-        {true, 321, 299, 640, 480, true, "still put"},
-        {false, 321, 299, 640, 480, false, "focus away"},
-        {false, 321, 299, 640, 480, false, "still away"},
-        {true, 321, 299, 640, 480, false, "focus back: the cursor travelled meanwhile"},
-        {true, 321, 299, 640, 480, true, "settled"},
-        {true, 1, 20, 640, 480, false, "moved by the manager before the new size arrives"},
-        {true, 1, 20, 1280, 1005, false, "resized in place"},
-        {true, 1, 20, 1280, 1005, true, "maximised and settled"},
-        {true, 300, 280, 1280, 1005, false, "an animation step moves it"},
-        {true, 321, 299, 1280, 1005, false, "and again"},
-        {true, 321, 299, 1280, 1005, true, "settled"},
+        {true, 321, 299, 640, 480, 500, 100, 0, 0, "first frame: the cursor is wherever the desktop left it"},
+        {true, 321, 299, 640, 480, 330, 235, 10, -5, "centred last frame"},
+        {false, 321, 299, 640, 480, 900, 700, 0, 0, "focus away"},
+        {true, 321, 299, 640, 480, 20, 400, 0, 0, "focus back: the cursor travelled meanwhile"},
+        {true, 321, 299, 640, 480, 322, 243, 2, 3, "settled"},
+        {true, 321, 299, 640, 700, 320, 240, 0, 0, "grown downwards only: the centre went down 110"},
+        {true, 321, 299, 640, 700, 320, 351, 0, 1, "settled at the new height"},
+        {true, 321, 299, 900, 700, 320, 350, 0, 0, "grown to the right only"},
+        {true, 1, 20, 900, 700, 770, 630, 0, 0, "moved by the manager"},
+        {true, 1, 20, 900, 700, 449, 350, -1, 0, "settled"},
+        {true, 1, -400, 900, 700, 450, 750, 0, 0, "slid up, its centre off the screen"},
+        {true, 1, -400, 900, 700, 450, 400, 0, 0, "still there: the cursor stopped at the screen's top"},
+        {true, 1, 20, 900, 700, 450, -20, 0, 0, "slid back in"},
+        {true, 1, 20, 900, 700, 453, 346, 3, -4, "settled"},
     };
-    for (const Frame& f : frames)
-        EXPECT_EQ(takeCursorMotion(anchor, f.focused, f.left, f.top, f.width, f.height), f.motion) << f.what;
+    for (const Frame& f : frames) {
+        const CursorMotion m =
+            takeCursorMotion(anchor, {f.focused, f.left, f.top, f.width, f.height, f.x, f.y, 1280, 1024});
+        EXPECT_TRUE(m.dx == f.dx && m.dy == f.dy) << f.what << ": got " << m.dx << ", " << m.dy;
+        EXPECT_EQ(m.move, f.focused) << f.what;  // without the focus the cursor is the desktop's
+    }
 }
 
 }  // namespace
