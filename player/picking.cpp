@@ -74,7 +74,7 @@ EditResult placeBlock(World& world, const Player& player, const PickResult& pick
     }
     const auto ux = static_cast<std::uint8_t>(cell.x), uy = static_cast<std::uint8_t>(cell.y),
                uz = static_cast<std::uint8_t>(cell.z);
-    setBlock(*chunk, ux, uy, uz, BLOCK_DEEP);
+    setBlock(*chunk, ux, uy, uz, PLACED_BLOCK);
     const Vec3f& p = player.position;
     if (!isPointFree(player, p.x, p.y, p.z) || !isPointFree(player, p.x, p.y + PLAYER_HEAD_HEIGHT, p.z)) {
         setBlock(*chunk, ux, uy, uz, BLOCK_AIR);

@@ -300,7 +300,7 @@ TEST(EditTest, PlacementGoesOneStepBackAlongTheRay) {
     const EditResult edit = applyEdit(*world, player, pick);
     EXPECT_EQ(edit.outcome, EDIT_PLACED);
     // Sample 78 is at x 575, block 35: a DEEP block, in a cell away from any chunk face.
-    EXPECT_EQ(worldBlock(*world, 35, 5, 25), BLOCK_DEEP);
+    EXPECT_EQ(worldBlock(*world, 35, 5, 25), PLACED_BLOCK);
     EXPECT_EQ(worldBlock(*world, 36, 5, 25), BLOCK_SURFACE);
     ASSERT_EQ(edit.rebuiltCount, 1);
     EXPECT_EQ(edit.rebuilt[0], getChunk(*world, 2, 0, 1));
@@ -315,7 +315,7 @@ TEST(EditTest, PlacementGoesOneStepBackAlongTheRay) {
     expectBlock(floorHit, 8, 3, 25);
     EXPECT_EQ(floorHit.distance, 36.0f);
     EXPECT_EQ(applyEdit(*world, slanted, floorHit).outcome, EDIT_PLACED);
-    EXPECT_EQ(worldBlock(*world, 8, 4, 25), BLOCK_DEEP);
+    EXPECT_EQ(worldBlock(*world, 8, 4, 25), PLACED_BLOCK);
 }
 
 TEST(EditTest, PlacementIntoTheBodyIsUndone) {
@@ -343,7 +343,7 @@ TEST(EditTest, PlacementIntoTheBodyIsUndone) {
     const Player back = clicking(lookingEast(*world, 490.0f), false, true);
     edit = applyEdit(*world, back, pickBlock(*world, back));
     EXPECT_EQ(edit.outcome, EDIT_PLACED);
-    EXPECT_EQ(worldBlock(*world, 31, 5, 25), BLOCK_DEEP);
+    EXPECT_EQ(worldBlock(*world, 31, 5, 25), PLACED_BLOCK);
     EXPECT_TRUE(isPointFree(back, 490.0f, 64.0f, 408.0f));
     EXPECT_TRUE(isPointFree(back, 490.0f, 88.0f, 408.0f));
 }
@@ -434,7 +434,7 @@ TEST(EditTest, EditsRebuildEveryChunkSharingAFaceWithTheCell) {
         const EditResult edit = applyEdit(*world, player, pick);
         EXPECT_EQ(edit.outcome, s.place ? EDIT_PLACED : EDIT_REMOVED);
         const int editedY = s.place ? s.hitY + 1 : s.hitY;
-        EXPECT_EQ(worldBlock(*world, s.bx, editedY, s.bz), s.place ? BLOCK_DEEP : BLOCK_AIR);
+        EXPECT_EQ(worldBlock(*world, s.bx, editedY, s.bz), s.place ? PLACED_BLOCK : BLOCK_AIR);
         ASSERT_EQ(edit.rebuiltCount, static_cast<int>(s.rebuilt.size()));
         EXPECT_EQ(edit.rebuilt[0], getChunk(*world, s.rebuilt[0].x, s.rebuilt[0].y, s.rebuilt[0].z));
         for (std::size_t i = 1; i < s.rebuilt.size(); ++i) {
