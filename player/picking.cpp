@@ -61,10 +61,11 @@ EditResult placeBlock(World& world, const Player& player, const PickResult& pick
     EditResult result = {EDIT_REFUSED_OUTSIDE, 0, {}};
     // One step back from the hit, toward the eye.
     const Vec3f q = pointAlong(rayOrigin(player), pickDirection(player), pick.distance - 1.0f);
-    const Int3 k = {truncateToInt(q.x * 0.00390625f), truncateToInt(q.y * 0.00390625f),
-                    truncateToInt(q.z * 0.00390625f)};
-    const Int3 cell = {truncateToInt(q.x * 0.0625f) % 16, truncateToInt(q.y * 0.0625f) % 16,
-                       truncateToInt(q.z * 0.0625f) % 16};
+    const Int3 k = {truncateToInt(q.x * CHUNKS_PER_UNIT), truncateToInt(q.y * CHUNKS_PER_UNIT),
+                    truncateToInt(q.z * CHUNKS_PER_UNIT)};
+    const Int3 cell = {truncateToInt(q.x * BLOCKS_PER_UNIT) % CHUNK_EDGE,
+                       truncateToInt(q.y * BLOCKS_PER_UNIT) % CHUNK_EDGE,
+                       truncateToInt(q.z * BLOCKS_PER_UNIT) % CHUNK_EDGE};
     if (!chunkInGrid(k)) return result;
     Chunk* chunk = getChunk(world, k.x, k.y, k.z);
     if (!chunk) return result;
@@ -99,13 +100,13 @@ PickResult pickBlock(const World& world, const Player& player) {
     const Vec3f d = pickDirection(player);
     for (float t = PICK_FIRST_SAMPLE; t < PICK_REACH; t += 1.0f) {
         const Vec3f p = pointAlong(o, d, t);
-        const Int3 b = {truncateToInt(p.x * 0.0625f), truncateToInt(p.y * 0.0625f),
-                        truncateToInt(p.z * 0.0625f)};
-        const Int3 c = {b.x / 16, b.y / 16, b.z / 16};
+        const Int3 b = {truncateToInt(p.x * BLOCKS_PER_UNIT), truncateToInt(p.y * BLOCKS_PER_UNIT),
+                        truncateToInt(p.z * BLOCKS_PER_UNIT)};
+        const Int3 c = {b.x / CHUNK_EDGE, b.y / CHUNK_EDGE, b.z / CHUNK_EDGE};
         if (!chunkInGrid(c)) continue;
         Chunk* chunk = world.chunks[chunkSlot(c.x, c.y, c.z)];
         if (!chunk) continue;
-        const Int3 cell = {b.x % 16, b.y % 16, b.z % 16};
+        const Int3 cell = {b.x % CHUNK_EDGE, b.y % CHUNK_EDGE, b.z % CHUNK_EDGE};
         // Cells just outside the low faces of the world read as solid and count as hits.
         if (getBlock(*chunk, cell.x, cell.y, cell.z) == BLOCK_AIR) continue;
         pick.hit = true;
@@ -122,9 +123,9 @@ PickResult pickBlock(const World& world, const Player& player) {
 void outlineVertices(Int3 block, float out[OUTLINE_VERTICES * 3]) {
     // Around where the cell is drawn (one block below its data position), with
     // a small margin so the lines are not hidden by the faces.
-    const float x = static_cast<float>(16 * block.x);
-    const float y = static_cast<float>(16 * block.y);
-    const float z = static_cast<float>(16 * block.z);
+    const float x = static_cast<float>(UNITS_PER_BLOCK * block.x);
+    const float y = static_cast<float>(UNITS_PER_BLOCK * block.y);
+    const float z = static_cast<float>(UNITS_PER_BLOCK * block.z);
     const float xl = x - 0.1f, xh = x + 16.1f;
     const float yl = y - 16.1f, yh = y + 0.1f;
     const float zl = z - 0.1f, zh = z + 16.1f;

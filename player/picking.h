@@ -17,10 +17,6 @@ struct PickResult {
     Chunk* hitChunk;
 };
 
-constexpr float PICK_EYE_HEIGHT = 25.0f;  // the camera eye, lifted one block to the data's frame
-constexpr float PICK_FIRST_SAMPLE = 8.0f;
-constexpr float PICK_REACH = 80.0f;
-
 // The view direction with every factor and product in single precision.
 Vec3f pickDirection(const Player& player);
 

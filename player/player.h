@@ -2,7 +2,7 @@
 // The first-person body: a feet point with heading and view angle, a vertical
 // speed, and the mouse-button edges that drive block editing.
 
-#include "world/world.h"
+#include "player/tuning.h"
 
 struct Vec3f {
     float x, y, z;
@@ -35,13 +35,6 @@ struct PlayerInput {
     int cursorDx;   // cursor position minus window centre, x
     int cursorDy;   // cursor position minus window centre, y
 };
-
-constexpr float PLAYER_HEAD_HEIGHT = 24.0f;  // head point above the feet point
-constexpr float PLAYER_WALK_STEP = 1.5f;
-constexpr float PLAYER_GRAVITY = 0.18f;
-constexpr float PLAYER_JUMP_SPEED = 2.5f;
-constexpr float PITCH_MIN = 0.001f;
-constexpr float PITCH_MAX = 3.1405928f;
 
 // Sines and cosines of the view angles, rounded to single precision; the view
 // direction is (cosYaw sinPitch, cosPitch, sinYaw sinPitch).

@@ -24,6 +24,8 @@ constexpr int WORLD_CHUNK_COUNT = WORLD_CHUNKS_X * WORLD_CHUNKS_Y * WORLD_CHUNKS
 // World lengths are in sub-block units: 16 to a block edge, 256 to a chunk edge.
 constexpr int UNITS_PER_BLOCK = 16;
 constexpr int UNITS_PER_CHUNK = 256;
+constexpr float BLOCKS_PER_UNIT = 1.0f / UNITS_PER_BLOCK;  // 0.0625, exact
+constexpr float CHUNKS_PER_UNIT = 1.0f / UNITS_PER_CHUNK;  // 0.00390625, exact
 
 struct World;
 
