@@ -2,14 +2,18 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <X11/Xlib.h>
+#include <SFML/Window.hpp>
+#include <X11/Xlib.h>  // after SFML, whose names its macros would break
 
 #include <chrono>
 #include <cstdio>
 
-#include "app/text_draw.h"
+#include "app/fps_counter.h"
+#include "app/overlay_draw.h"
 #include "app/texture.h"
 #include "app/world_setup.h"
+#include "player/camera_gl.h"
+#include "player/player_input.h"
 #include "render/block_textures.h"
 #include "render/world_draw.h"
 
@@ -109,41 +113,6 @@ void followWindowSize(LoopState& loop) {
     setProjection(loop.width, loop.height);
 }
 
-void drawOverlay(const Texture& font, std::int32_t shownFps, const Player& player, const LoopState& loop) {
-    glDisable(GL_DEPTH_TEST);
-    // Pixel units from the top-left corner, y growing downwards.
-    const double width = loop.width, height = loop.height;
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, width, 0, height, -1, 1);
-    glScalef(1, -1, 1);
-    glTranslatef(0, static_cast<float>(-height), 0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glBindTexture(GL_TEXTURE_2D, font.glName);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-
-    const OverlayText text = overlayText(shownFps, player.position.x, player.position.y, player.position.z);
-    for (int i = 0; i < OVERLAY_LINES; ++i) {
-        const char* line = text.lines[i];
-        drawText(line, std::char_traits<char>::length(line), OVERLAY_LEFT,
-                 static_cast<std::int16_t>(text.top[i]), 0, 0, 0);
-    }
-
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glEnable(GL_DEPTH_TEST);
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-}
-
 long microsecondsBetween(std::chrono::steady_clock::time_point from,
                          std::chrono::steady_clock::time_point to) {
     return static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(to - from).count());
@@ -199,17 +168,18 @@ int runGame(FrameObserver observer) {
         glLoadIdentity();
 
         const auto logicStart = std::chrono::steady_clock::now();
-        updatePlayer(*player, window, loop.focused, cursor);
-        const bool homeHeld = sf::Keyboard::isKeyPressed(sf::Keyboard::Home);
-        updateCamera(*player, homeHeld);
+        const PlayerInput input = readPlayerInput(window, loop.focused, cursor);
+        stepPlayer(*player, input);
+        loadCamera(*player, input.home);
+        extractFrustum();
         const PickAndEditResult picked = pickAndEdit(*world, *player);
         const auto drawStart = std::chrono::steady_clock::now();
         const int chunksDrawn = drawWorld(*world);
-        drawOverlay(font, fps.shownFps, *player, loop);
+        drawOverlay(font, fps.shownFps, player->position, loop.width, loop.height);
 
         if (observer) {
             const auto drawEnd = std::chrono::steady_clock::now();
-            observer({++frame, player, &loop, fps.shownFps, homeHeld, picked, chunksDrawn,
+            observer({++frame, player, &loop, fps.shownFps, input.home, picked, chunksDrawn,
                       microsecondsBetween(logicStart, drawStart), microsecondsBetween(drawStart, drawEnd)});
         }
         window.display();

@@ -12,7 +12,7 @@
 
 #include "app/world_setup.h"
 #include "player/camera.h"
-#include "player/picking.h"
+#include "player/editing.h"
 #include "render/block_textures.h"
 #include "render/frustum.h"
 #include "render/mesher.h"

@@ -1,4 +1,4 @@
-#include "app/frame_rules.h"
+#include "app/fps_counter.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,9 @@
 #include <cstring>
 #include <string>
 
+#include "app/overlay_text.h"
 #include "app/text_layout.h"
+#include "app/window_rules.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "player/picking.h"
+#include "player/editing.h"
 
 #include <gtest/gtest.h>
 
