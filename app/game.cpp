@@ -2,8 +2,6 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <SFML/Window.hpp>
-#include <X11/Xlib.h>  // after SFML, whose names its macros would break
 
 #include <chrono>
 #include <cstdio>
@@ -12,10 +10,13 @@
 #include "app/overlay_draw.h"
 #include "app/texture.h"
 #include "app/world_setup.h"
-#include "player/camera_gl.h"
+#include "player/camera.h"
 #include "player/player_input.h"
 #include "render/block_textures.h"
 #include "render/world_draw.h"
+
+// Last: its macros would break the names of the windowing library's headers.
+#include <X11/Xlib.h>
 
 namespace {
 
@@ -45,6 +46,11 @@ void setProjection(unsigned width, unsigned height) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(FIELD_OF_VIEW, windowAspect(width, height), NEAR_PLANE, FAR_PLANE);
+}
+
+void loadCamera(const Player& player, bool homeHeld) {
+    const CameraView v = cameraView(player, homeHeld);
+    gluLookAt(v.eye.x, v.eye.y, v.eye.z, v.target.x, v.target.y, v.target.z, v.up.x, v.up.y, v.up.z);
 }
 
 void setFixedGlState() {

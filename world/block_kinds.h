@@ -27,25 +27,16 @@ constexpr BlockKind BLOCK_KINDS[] = {
 };
 // clang-format on
 
-struct OpenKinds {
-    bool open[256];
-};
-constexpr OpenKinds openKinds() {
-    OpenKinds kinds = {};
-    for (const BlockKind& kind : BLOCK_KINDS) kinds.open[kind.id] = kind.open;
-    return kinds;
+// Kinds outside the table are solid.
+constexpr bool isOpenBlock(BlockId id) {
+    for (const BlockKind& kind : BLOCK_KINDS)
+        if (kind.id == id) return kind.open;
+    return false;
 }
-constexpr OpenKinds OPEN_KINDS = openKinds();
-
-// Open kinds let the faces of their neighbours show; kinds outside the table are solid.
-constexpr bool isOpenBlock(BlockId id) { return OPEN_KINDS.open[id]; }
 
 constexpr BlockId placedKind() {
-    BlockId placed = BLOCK_AIR;
-    int count = 0;
     for (const BlockKind& kind : BLOCK_KINDS)
-        if (kind.placeable) placed = kind.id, ++count;
-    return count == 1 ? placed : BLOCK_AIR;
+        if (kind.placeable) return kind.id;
+    return BLOCK_AIR;
 }
 constexpr BlockId PLACED_BLOCK = placedKind();
-static_assert(PLACED_BLOCK != BLOCK_AIR, "world/block_kinds.h: exactly one kind must be placeable");
