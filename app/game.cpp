@@ -6,8 +6,8 @@
 #include <chrono>
 #include <cstdio>
 
-#include "app/fps_counter.h"
 #include "app/overlay_draw.h"
+#include "app/overlay_text.h"
 #include "app/texture.h"
 #include "app/world_setup.h"
 #include "player/camera.h"

@@ -16,6 +16,7 @@
 #include "render/block_textures.h"
 #include "render/frustum.h"
 #include "render/mesher.h"
+#include "tests/support/camera_matrices.h"
 #include "tests/support/reference_mesher.h"
 #include "world/terrain.h"
 
@@ -116,54 +117,11 @@ Player landedStartPlayer(World& world) {
     return player;
 }
 
-// Column-major matrices as gluPerspective and gluLookAt make them, in float.
-void perspective(float fovyDegrees, float aspect, float zNear, float zFar, float m[16]) {
-    const float f = 1.0f / std::tan(fovyDegrees * 3.14159265f / 360.0f);
-    for (int i = 0; i < 16; ++i) m[i] = 0.0f;
-    m[0] = f / aspect;
-    m[5] = f;
-    m[10] = (zFar + zNear) / (zNear - zFar);
-    m[11] = -1.0f;
-    m[14] = 2.0f * zFar * zNear / (zNear - zFar);
-}
-
-void lookAt(const CameraView& v, float m[16]) {
-    const float e[3] = {static_cast<float>(v.eye.x), static_cast<float>(v.eye.y),
-                        static_cast<float>(v.eye.z)};
-    float f[3] = {static_cast<float>(v.target.x) - e[0], static_cast<float>(v.target.y) - e[1],
-                  static_cast<float>(v.target.z) - e[2]};
-    const float up[3] = {static_cast<float>(v.up.x), static_cast<float>(v.up.y), static_cast<float>(v.up.z)};
-    auto normalise = [](float a[3]) {
-        const float n = std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]);
-        for (int i = 0; i < 3; ++i) a[i] /= n;
-    };
-    auto cross = [](const float a[3], const float b[3], float out[3]) {
-        out[0] = a[1] * b[2] - a[2] * b[1];
-        out[1] = a[2] * b[0] - a[0] * b[2];
-        out[2] = a[0] * b[1] - a[1] * b[0];
-    };
-    normalise(f);
-    float s[3], u[3];
-    cross(f, up, s);
-    normalise(s);
-    cross(s, f, u);
-    const float rows[3][3] = {{s[0], s[1], s[2]}, {u[0], u[1], u[2]}, {-f[0], -f[1], -f[2]}};
-    for (int r = 0; r < 3; ++r) {
-        for (int c = 0; c < 3; ++c) m[4 * c + r] = rows[r][c];
-        m[12 + r] = -(rows[r][0] * e[0] + rows[r][1] * e[1] + rows[r][2] * e[2]);
-        m[4 * r + 3] = 0.0f;
-    }
-    m[15] = 1.0f;
-}
-
 void BM_CullAllChunks(benchmark::State& state) {
     Player player = landedStartPlayer(generatedWorld());
     player.pitch = 1.5707964f;  // level
     player.yaw = 0.0f;
-    float projection[16], modelview[16];
-    perspective(45.0f, 4.0f / 3.0f, 0.1f, 32000.0f, projection);
-    lookAt(cameraView(player, false), modelview);
-    const FrustumPlanes frustum = frustumFromMatrices(projection, modelview);
+    const FrustumPlanes frustum = frustumFor(player);
     int visible = 0;
     for (auto _ : state) {
         visible = 0;

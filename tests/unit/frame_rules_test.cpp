@@ -1,4 +1,5 @@
-#include "app/fps_counter.h"
+// The frame loop's rules: the frames-per-second figure, the window's events and
+// aspect, and the overlay's lines.
 
 #include <gtest/gtest.h>
 
