@@ -71,3 +71,27 @@ World& sharedGeneratedWorld() {
     }();
     return *world;
 }
+
+TestWorld makeFloorWorld() {
+    TestWorld world = makeTestWorld(false);
+    for (int cx = 0; cx < 3; ++cx)
+        for (int cy = 0; cy < 2; ++cy)
+            for (int cz = 0; cz < 3; ++cz) addAirChunk(*world, cx, cy, cz);
+    for (int wx = 0; wx < 48; ++wx)
+        for (int wz = 0; wz < 48; ++wz)
+            for (int wy = 0; wy < 4; ++wy) setWorldBlock(*world, wx, wy, wz, BLOCK_DEEP);
+    return world;
+}
+
+Player playerAt(float x, float y, float z, float yaw, float pitch, World* world) {
+    Player player = createPlayer(world, x, y, z);
+    player.yaw = yaw;
+    player.pitch = pitch;
+    return player;
+}
+
+MeshCopy copyOf(const ChunkMesh& mesh) {
+    return {{mesh.positions, mesh.positions + mesh.positionCount},
+            {mesh.colours, mesh.colours + mesh.colourCount},
+            {mesh.texCoords, mesh.texCoords + mesh.texCoordCount}};
+}

@@ -3,8 +3,10 @@
 // blocks placed by world coordinates, and one shared generated world.
 
 #include <memory>
+#include <tuple>
+#include <vector>
 
-#include "world/world.h"
+#include "player/player.h"
 
 constexpr LightByte TEST_LIGHT_OPEN = 0xF8;  // sky 15, block 8: what open generated cells hold
 
@@ -26,6 +28,17 @@ void setWorldBlock(World& world, int wx, int wy, int wz, BlockId id);
 BlockId worldBlock(const World& world, int wx, int wy, int wz);
 void setWorldLight(World& world, int wx, int wy, int wz, LightByte light);
 LightByte worldLight(const World& world, int wx, int wy, int wz);
+
+// Chunks (0..2, 0..1, 0..2) of air over a DEEP floor four blocks thick; block
+// columns 0..47 on x and z, so x and z from 0 to 768 stand on it.
+TestWorld makeFloorWorld();
+
+// A player at (x, y, z) with that heading and view angle.
+Player playerAt(float x, float y, float z, float yaw, float pitch, World* world = nullptr);
+
+// A chunk mesh's arrays, copied for comparison.
+using MeshCopy = std::tuple<std::vector<std::int16_t>, std::vector<std::uint8_t>, std::vector<float>>;
+MeshCopy copyOf(const ChunkMesh& mesh);
 
 // The generated world as the game starts it (game texture rows set, then
 // createWorld), built on first use and shared by every test of the process.

@@ -6,15 +6,9 @@
 
 #include "player/camera.h"
 #include "tests/support/camera_matrices.h"
+#include "tests/support/test_worlds.h"
 
 namespace {
-
-Player playerAt(float x, float y, float z, float yaw, float pitch) {
-    Player player = createPlayer(nullptr, x, y, z);
-    player.yaw = yaw;
-    player.pitch = pitch;
-    return player;
-}
 
 float distance(const float plane[4], float x, float y, float z) {
     return plane[0] * x + plane[1] * y + plane[2] * z + plane[3];

@@ -127,14 +127,6 @@ std::map<Face, int> facesPerDirection(const std::vector<FaceView>& faces) {
     return count;
 }
 
-using MeshCopy = std::tuple<std::vector<std::int16_t>, std::vector<std::uint8_t>, std::vector<float>>;
-
-MeshCopy copyOf(const ChunkMesh& mesh) {
-    return {{mesh.positions, mesh.positions + mesh.positionCount},
-            {mesh.colours, mesh.colours + mesh.colourCount},
-            {mesh.texCoords, mesh.texCoords + mesh.texCoordCount}};
-}
-
 class MesherTest : public ::testing::Test {
 protected:
     void SetUp() override { setGameBlockTextures(); }

@@ -1,10 +1,9 @@
-#include "player/editing.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
 
+#include "player/editing.h"
 #include "render/mesher.h"
 #include "tests/support/test_worlds.h"
 #include "world/terrain.h"
@@ -20,21 +19,8 @@ void addAirChunks(World& world, int cx0, int cx1, int cy0, int cy1, int cz0, int
             for (int cz = cz0; cz <= cz1; ++cz) addAirChunk(world, cx, cy, cz);
 }
 
-// Air chunks (0..2, 0..1, 0..2) over a DEEP floor in block rows 0..3 (top at y = 64).
-TestWorld floorWorld() {
-    TestWorld world = makeTestWorld(false);
-    addAirChunks(*world, 0, 2, 0, 1, 0, 2);
-    for (int wx = 0; wx < 48; ++wx)
-        for (int wz = 0; wz < 48; ++wz)
-            for (int wy = 0; wy < 4; ++wy) setWorldBlock(*world, wx, wy, wz, BLOCK_DEEP);
-    return world;
-}
-
 Player aimingAt(World* world, float x, float y, float z, float yaw, float pitch) {
-    Player player = createPlayer(world, x, y, z);
-    player.yaw = yaw;
-    player.pitch = pitch;
-    return player;
+    return playerAt(x, y, z, yaw, pitch, world);
 }
 
 // A player standing on the floor in block row z 25, looking level along +x.
@@ -80,21 +66,6 @@ void meshAll(World& world) {
         if (chunk) buildChunkMesh(*chunk);
 }
 
-struct MeshCopy {
-    std::vector<std::int16_t> positions;
-    std::vector<std::uint8_t> colours;
-    std::vector<float> texCoords;
-    bool operator==(const MeshCopy& o) const {
-        return positions == o.positions && colours == o.colours && texCoords == o.texCoords;
-    }
-};
-
-MeshCopy copyOf(const ChunkMesh& mesh) {
-    return {{mesh.positions, mesh.positions + mesh.positionCount},
-            {mesh.colours, mesh.colours + mesh.colourCount},
-            {mesh.texCoords, mesh.texCoords + mesh.texCoordCount}};
-}
-
 // Every chunk's mesh must be what a fresh build from the current blocks gives.
 void expectMeshesCurrent(World& world) {
     for (Chunk* chunk : world.chunks) {
@@ -131,7 +102,7 @@ TEST(PickRayTest, LookingDownFromTheLandedStartFindsTheSurfaceCell) {
 }
 
 TEST(PickRayTest, SamplesRunFromEightToSeventyNine) {
-    TestWorld world = floorWorld();
+    TestWorld world = makeFloorWorld();
     // Eye at x 504, in block 31: the block it stands in is never sampled.
     setWorldBlock(*world, 31, 5, 25, BLOCK_DEEP);
     setWorldBlock(*world, 33, 5, 25, BLOCK_DEEP);
@@ -145,7 +116,7 @@ TEST(PickRayTest, SamplesRunFromEightToSeventyNine) {
 
     // Block 36 starts at x 576: from x 497 the last sample, 79, just reaches
     // it; from x 496 only a sample at 80 would.
-    TestWorld far = floorWorld();
+    TestWorld far = makeFloorWorld();
     setWorldBlock(*far, 36, 5, 25, BLOCK_DEEP);
     EXPECT_FALSE(pickBlock(*far, lookingEast(*far, 496.0f)).hit);
     pick = pickBlock(*far, lookingEast(*far, 497.0f));
@@ -157,7 +128,7 @@ TEST(PickRayTest, SamplesRunFromEightToSeventyNine) {
 }
 
 TEST(PickRayTest, MissingChunksDoNotStopTheRay) {
-    TestWorld world = floorWorld();
+    TestWorld world = makeFloorWorld();
     EXPECT_FALSE(pickBlock(*world, lookingDown(*world, 25, 600.0f, 25)).hit);  // only missing chunks in reach
     Chunk*& slot = world->chunks[chunkSlot(1, 0, 1)];
     Chunk* const ground = slot;
@@ -168,7 +139,7 @@ TEST(PickRayTest, MissingChunksDoNotStopTheRay) {
 }
 
 TEST(PickRayTest, PointsJustOutsideTheLowFacesAreHits) {
-    TestWorld world = floorWorld();
+    TestWorld world = makeFloorWorld();
     // Looking toward -x from x 10: samples down to x -15 still truncate to the
     // real border block 0 (air here); x -16 is block -1, outside, solid.
     const Player west = aimingAt(world.get(), 10.0f, 64.0f, 408.0f, PI, LEVEL);
@@ -238,7 +209,7 @@ TEST(OutlineTest, BoxAroundTheDrawnCellTracedEdgeByEdge) {
 }
 
 TEST(EditTest, NothingHappensWithoutAClickOrAHit) {
-    TestWorld world = floorWorld();
+    TestWorld world = makeFloorWorld();
     meshAll(*world);
     const WorldCopy before = copyOf(*world);
     const Player player = lookingDown(*world, 25, 64.0f, 25);
@@ -251,7 +222,7 @@ TEST(EditTest, NothingHappensWithoutAClickOrAHit) {
 }
 
 TEST(EditTest, RemovalWinsOverPlacementAndSparesTheFloorLayer) {
-    TestWorld world = floorWorld();
+    TestWorld world = makeFloorWorld();
     meshAll(*world);
     const Player both = clicking(lookingDown(*world, 25, 64.0f, 25), true, true);
     PickResult pick = pickBlock(*world, both);
@@ -291,7 +262,7 @@ TEST(EditTest, RemovalWinsOverPlacementAndSparesTheFloorLayer) {
 }
 
 TEST(EditTest, PlacementGoesOneStepBackAlongTheRay) {
-    TestWorld world = floorWorld();
+    TestWorld world = makeFloorWorld();
     meshAll(*world);
     setWorldBlock(*world, 36, 5, 25, BLOCK_SURFACE);
     const Player player = clicking(lookingEast(*world, 497.0f), false, true);
@@ -319,7 +290,7 @@ TEST(EditTest, PlacementGoesOneStepBackAlongTheRay) {
 }
 
 TEST(EditTest, PlacementIntoTheBodyIsUndone) {
-    TestWorld world = floorWorld();
+    TestWorld world = makeFloorWorld();
     meshAll(*world);
     // Looking down: the cell above the floor holds the feet point.
     const Player down = clicking(lookingDown(*world, 25, 64.0f, 25), false, true);
@@ -351,7 +322,7 @@ TEST(EditTest, PlacementIntoTheBodyIsUndone) {
 TEST(EditTest, PlacementIntoAnOccupiedMissingOrOutsideCellIsRefused) {
     {
         // Hit at sample 8; sample 7 lands in the solid block the eye is in.
-        TestWorld world = floorWorld();
+        TestWorld world = makeFloorWorld();
         setWorldBlock(*world, 31, 5, 25, BLOCK_TRANSLUCENT);
         setWorldBlock(*world, 32, 5, 25, BLOCK_DEEP);
         meshAll(*world);

@@ -13,19 +13,6 @@ constexpr float FLOOR_TOP = 64.0f;  // the hand-built floor fills block rows 0..
 constexpr float PI = 3.1415927f;
 constexpr float LEVEL = 1.5707964f;  // pitch of a level view
 
-// Chunks (0..2, 0..1, 0..2) of air over a DEEP floor four blocks thick; block
-// columns 0..47 on x and z, so x and z from 0 to 768 stand on it.
-TestWorld floorWorld() {
-    TestWorld world = makeTestWorld(false);
-    for (int cx = 0; cx < 3; ++cx)
-        for (int cy = 0; cy < 2; ++cy)
-            for (int cz = 0; cz < 3; ++cz) addAirChunk(*world, cx, cy, cz);
-    for (int wx = 0; wx < 48; ++wx)
-        for (int wz = 0; wz < 48; ++wz)
-            for (int wy = 0; wy < 4; ++wy) setWorldBlock(*world, wx, wy, wz, BLOCK_DEEP);
-    return world;
-}
-
 PlayerInput idle(bool focused = true) {
     PlayerInput input = {};
     input.focused = focused;
@@ -65,7 +52,7 @@ int fallToRest(Player& player, int limit = 2000) {
 World& generatedWorld() { return sharedGeneratedWorld(); }
 
 TEST(PlayerPointTest, OnlyAirIsFreeInsideTheWorldAndEverythingOutside) {
-    TestWorld world = floorWorld();
+    TestWorld world = makeFloorWorld();
     const Player player = createPlayer(world.get(), 0, 0, 0);
     EXPECT_FALSE(isPointFree(player, 100.0f, 63.9f, 100.0f));
     EXPECT_TRUE(isPointFree(player, 100.0f, 64.0f, 100.0f));  // a block's top face belongs to the cell above
@@ -165,7 +152,7 @@ TEST(PlayerFallTest, AnyPositionAndSpeedEndsTheFrameOutsideTheTerrain) {
 }
 
 TEST(PlayerFallTest, LandingSnapsToTheCellTopAndCanJumpAtOnce) {
-    TestWorld world = floorWorld();
+    TestWorld world = makeFloorWorld();
     // Slow: the probe's cell top, 16 * ceil((y + vy) / 16).
     Player player = createPlayer(world.get(), 100.0f, 70.0f, 100.0f);
     player.velocity.y = -15.0f;
@@ -193,7 +180,7 @@ TEST(PlayerFallTest, LandingSnapsToTheCellTopAndCanJumpAtOnce) {
 }
 
 TEST(PlayerFallTest, StandingIsStableAndAJumpPeaksAtThePinnedDesignHeight) {
-    TestWorld world = floorWorld();
+    TestWorld world = makeFloorWorld();
     Player player = standing(*world, 200.0f, 200.0f);
     for (int frame = 0; frame < 100; ++frame) {
         stepPlayer(player, idle());
@@ -227,7 +214,7 @@ TEST(PlayerFallTest, StandingIsStableAndAJumpPeaksAtThePinnedDesignHeight) {
 }
 
 TEST(PlayerWalkTest, KeysMoveAlongTheHeading) {
-    TestWorld world = floorWorld();
+    TestWorld world = makeFloorWorld();
     struct Case {
         bool w, s, a, d;
         float dx, dz;
@@ -260,7 +247,7 @@ TEST(PlayerWalkTest, KeysMoveAlongTheHeading) {
 }
 
 TEST(PlayerWalkTest, OneBlockStepBlocksWalkingButCanBeClimbed) {
-    TestWorld world = floorWorld();
+    TestWorld world = makeFloorWorld();
     // A raised plateau from block column 30 (x 480) on, one block high.
     for (int wx = 30; wx < 48; ++wx)
         for (int wz = 0; wz < 48; ++wz) setWorldBlock(*world, wx, 4, wz, BLOCK_DEEP);
@@ -281,7 +268,7 @@ TEST(PlayerWalkTest, OneBlockStepBlocksWalkingButCanBeClimbed) {
 
 TEST(PlayerWalkTest, PassingNeedsTheFeetCellAndTheHeadCellOpen) {
     for (int gap : {1, 2}) {
-        TestWorld world = floorWorld();
+        TestWorld world = makeFloorWorld();
         // A wall at block column 30, rows 4..8, with a gap `gap` rows high in row z 25.
         for (int wz = 0; wz < 48; ++wz)
             for (int wy = 4; wy < 9; ++wy)
@@ -298,7 +285,7 @@ TEST(PlayerWalkTest, PassingNeedsTheFeetCellAndTheHeadCellOpen) {
 
 TEST(PlayerWalkTest, WallsAtHeadHeightStopOneAxisAndLetTheOtherSlide) {
     for (bool alongZ : {false, true}) {
-        TestWorld world = floorWorld();
+        TestWorld world = makeFloorWorld();
         // A beam across the way at block 30, in the row that holds the head point only.
         for (int w = 0; w < 48; ++w)
             setWorldBlock(*world, alongZ ? w : 30, 5, alongZ ? 30 : w, BLOCK_TRANSLUCENT);
@@ -315,7 +302,7 @@ TEST(PlayerWalkTest, WallsAtHeadHeightStopOneAxisAndLetTheOtherSlide) {
 }
 
 TEST(PlayerWalkTest, WalkingOffTheWorldsEdgeFallsForEver) {
-    TestWorld world = floorWorld();
+    TestWorld world = makeFloorWorld();
     Player player = standing(*world, 8.0f, 100.0f, PI);
     steps(player, forward(), 10);
     EXPECT_LT(player.position.x, 0.0f);
@@ -376,7 +363,7 @@ TEST(PlayerLookTest, PitchIsClampedAtBothEnds) {
 }
 
 TEST(PlayerFocusTest, WithoutFocusOnlyClicksGravityAndTheClampRun) {
-    TestWorld world = floorWorld();
+    TestWorld world = makeFloorWorld();
     PlayerInput input = idle(false);
     input.forward = input.right = input.jump = true;
     input.cursorDx = input.cursorDy = 200;
