@@ -35,8 +35,11 @@ constexpr bool isOpenBlock(BlockId id) {
 }
 
 constexpr BlockId placedKind() {
+    int count = 0;
+    BlockId placed = BLOCK_AIR;
     for (const BlockKind& kind : BLOCK_KINDS)
-        if (kind.placeable) return kind.id;
-    return BLOCK_AIR;
+        if (kind.placeable) placed = kind.id, ++count;
+    return count == 1 ? placed : BLOCK_AIR;
 }
 constexpr BlockId PLACED_BLOCK = placedKind();
+static_assert(PLACED_BLOCK != BLOCK_AIR, "world/block_kinds.h: exactly one kind must be placeable");
