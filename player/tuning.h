@@ -1,7 +1,6 @@
 #pragma once
-// Every tuning value of the player and of picking. Lengths are in units
-// (UNITS_PER_BLOCK to a block and UNITS_PER_CHUNK to a chunk, with their
-// reciprocals, in world/world.h); speeds are per frame, at the 60-frame limit.
+// Every tuning value of the player and of picking, in units (the scales are in
+// world/world.h) and frames (at the 60-frame limit).
 
 #include "world/world.h"
 

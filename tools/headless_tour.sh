@@ -31,22 +31,21 @@ fi
 # Regions of the 640 x 480 picture: the overlay's Y line and its three position
 # lines, the world below the overlay, its upper band and its lower half.
 Y_LINE=240x12+0+36 POSITION=240x40+0+22 WORLD=640x410+0+70 UPPER=640x100+0+70 LOWER=640x240+0+240
-# mask PNG REGION COLOUR FORMAT: the region with that colour white, all else black.
-mask() {
+mask() {  # mask PNG REGION COLOUR FORMAT: that colour white, all else black; FORMAT of it
   /usr/bin/convert "$1" -crop "$2" +repage -alpha off -fill '#FF00FF' -opaque "$3" -fill black +opaque '#FF00FF' \
     -fill white -opaque '#FF00FF' -format "$4" info:
 }
 sky() { mask "$shot" "$1" '#FFFFFF' '%[fx:int(100 * mean)]'; }  # per cent of the region
 outline() { mask "$shot" "$WORLD" '#000000' '%[fx:int(w * h * mean + 0.5)]'; }  # pure black pixels
 changed() {  # changed REGION: pixels that differ from the picture kept by keep
+  # (read through files: ImageMagick's policy refuses /dev/fd)
   /usr/bin/convert "$VEX_WORK/kept.png" -crop "$1" +repage png24:"$VEX_WORK/a.png" &&
     /usr/bin/convert "$shot" -crop "$1" +repage png24:"$VEX_WORK/b.png" &&
     /usr/bin/compare -metric AE "$VEX_WORK/a.png" "$VEX_WORK/b.png" null: 2>&1 >/dev/null | cut -d' ' -f1
 }
 keep() { cp "$shot" "$VEX_WORK/kept.png"; }
 
-n=0
-shot=
+n=0 shot=
 # step NAME CONDITION [ACTION...]: takes pictures, doing ACTION between them,
 # until one meets CONDITION (at most 80 tries), and keeps that one.
 step() {
@@ -56,10 +55,7 @@ step() {
   shot=$(printf '%s/%02d-%s.png' "$shots" "$n" "$name")
   for i in $(seq 80); do
     xwd -silent -id "$window" | /usr/bin/convert xwd:- png24:"$shot"
-    if eval "$condition"; then
-      echo "  $shot"
-      return 0
-    fi
+    eval "$condition" && { echo "  $shot"; return 0; }
     "$@"
   done
   echo "The picture never showed the step '$name': $shot" >&2

@@ -1,7 +1,6 @@
 #pragma once
-// The one table of block kinds: every property that differs between kinds.
-// The texture rows, which kinds are open and the kind a right click places
-// all come from here.
+// The one table of block kinds: their texture rows, which kinds are open and
+// the kind a right click places all come from here.
 
 #include "world/world.h"
 

@@ -21,14 +21,10 @@ Mat4 perspective(float fovyDegrees, float aspect, float zNear, float zFar) {
     return r;
 }
 
-namespace {
-
-void normalise(float v[3]) {
+static void normalise(float v[3]) {
     const float n = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
     for (int i = 0; i < 3; ++i) v[i] /= n;
 }
-
-}  // namespace
 
 Mat4 lookAt(const float eye[3], const float centre[3], const float up[3]) {
     float f[3] = {centre[0] - eye[0], centre[1] - eye[1], centre[2] - eye[2]};

@@ -1,8 +1,6 @@
 #pragma once
-// Column-major 4x4 matrices built the way the fixed-function pipeline builds
-// them, in single precision, so the frustum's planes can be found without GL
-// and checked against a camera whose geometry is known independently of the
-// game's code.
+// Column-major matrices as the fixed-function pipeline builds them, in single
+// precision: frustum planes without GL, from a camera known independently.
 
 #include "player/player.h"
 #include "render/frustum.h"

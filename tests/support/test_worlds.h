@@ -8,6 +8,8 @@
 
 #include "player/player.h"
 
+constexpr float PI = 3.1415927f;
+constexpr float LEVEL = 1.5707964f;          // pitch of a level view
 constexpr LightByte TEST_LIGHT_OPEN = 0xF8;  // sky 15, block 8: what open generated cells hold
 
 struct TestWorldDeleter {
@@ -29,11 +31,10 @@ BlockId worldBlock(const World& world, int wx, int wy, int wz);
 void setWorldLight(World& world, int wx, int wy, int wz, LightByte light);
 LightByte worldLight(const World& world, int wx, int wy, int wz);
 
-// Chunks (0..2, 0..1, 0..2) of air over a DEEP floor four blocks thick; block
-// columns 0..47 on x and z, so x and z from 0 to 768 stand on it.
+// Air chunks (0..2, 0..1, 0..2) over a DEEP floor in block rows 0..3 (top at
+// y = 64), block columns 0..47: x and z from 0 to 768 stand on it.
 TestWorld makeFloorWorld();
 
-// A player at (x, y, z) with that heading and view angle.
 Player playerAt(float x, float y, float z, float yaw, float pitch, World* world = nullptr);
 
 // A chunk mesh's arrays, copied for comparison.

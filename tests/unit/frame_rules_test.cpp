@@ -1,6 +1,3 @@
-// The frame loop's rules: the frames-per-second figure, the window's events and
-// aspect, and the overlay's lines.
-
 #include <gtest/gtest.h>
 
 #include <cfloat>

@@ -10,25 +10,18 @@
 
 namespace {
 
-constexpr float PI = 3.1415927f;
-constexpr float LEVEL = 1.5707964f;  // pitch of a level view
-
 void addAirChunks(World& world, int cx0, int cx1, int cy0, int cy1, int cz0, int cz1) {
     for (int cx = cx0; cx <= cx1; ++cx)
         for (int cy = cy0; cy <= cy1; ++cy)
             for (int cz = cz0; cz <= cz1; ++cz) addAirChunk(world, cx, cy, cz);
 }
 
-Player aimingAt(World* world, float x, float y, float z, float yaw, float pitch) {
-    return playerAt(x, y, z, yaw, pitch, world);
-}
-
 // A player standing on the floor in block row z 25, looking level along +x.
-Player lookingEast(World& world, float x) { return aimingAt(&world, x, 64.0f, 25 * 16 + 8.0f, 0.0f, LEVEL); }
+Player lookingEast(World& world, float x) { return playerAt(x, 64.0f, 25 * 16 + 8.0f, 0.0f, LEVEL, &world); }
 
 // Standing over block column (bx, bz) and looking down.
 Player lookingDown(World& world, int bx, float feetY, int bz) {
-    return aimingAt(&world, 16.0f * bx + 8.0f, feetY, 16.0f * bz + 8.0f, 0.0f, PITCH_MAX);
+    return playerAt(16.0f * bx + 8.0f, feetY, 16.0f * bz + 8.0f, 0.0f, PITCH_MAX, &world);
 }
 
 Player clicking(Player player, bool left, bool right) {
@@ -142,7 +135,7 @@ TEST(PickRayTest, PointsJustOutsideTheLowFacesAreHits) {
     TestWorld world = makeFloorWorld();
     // Looking toward -x from x 10: samples down to x -15 still truncate to the
     // real border block 0 (air here); x -16 is block -1, outside, solid.
-    const Player west = aimingAt(world.get(), 10.0f, 64.0f, 408.0f, PI, LEVEL);
+    const Player west = playerAt(10.0f, 64.0f, 408.0f, PI, LEVEL, world.get());
     PickResult pick = pickBlock(*world, west);
     expectBlock(pick, -1, 5, 25);
     EXPECT_EQ(pick.distance, 26.0f);
@@ -216,7 +209,7 @@ TEST(EditTest, NothingHappensWithoutAClickOrAHit) {
     const PickResult pick = pickBlock(*world, player);
     ASSERT_TRUE(pick.hit);
     EXPECT_EQ(applyEdit(*world, player, pick).outcome, EDIT_NONE);
-    const Player sky = clicking(aimingAt(world.get(), 400.0f, 64.0f, 400.0f, 0.0f, PITCH_MIN), true, true);
+    const Player sky = clicking(playerAt(400.0f, 64.0f, 400.0f, 0.0f, PITCH_MIN, world.get()), true, true);
     EXPECT_EQ(applyEdit(*world, sky, pickBlock(*world, sky)).outcome, EDIT_NONE);
     expectUnchanged(*world, before);
 }
@@ -281,7 +274,7 @@ TEST(EditTest, PlacementGoesOneStepBackAlongTheRay) {
     // 129.5; sample 35 is just above it, in block (8, 4), while a point 16
     // units back would be in block 7.
     const Player slanted =
-        clicking(aimingAt(world.get(), 104.0f, 64.0f, 408.0f, 0.0f, 3 * PI / 4), false, true);
+        clicking(playerAt(104.0f, 64.0f, 408.0f, 0.0f, 3 * PI / 4, world.get()), false, true);
     const PickResult floorHit = pickBlock(*world, slanted);
     expectBlock(floorHit, 8, 3, 25);
     EXPECT_EQ(floorHit.distance, 36.0f);

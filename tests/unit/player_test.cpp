@@ -10,8 +10,6 @@
 namespace {
 
 constexpr float FLOOR_TOP = 64.0f;  // the hand-built floor fills block rows 0..3
-constexpr float PI = 3.1415927f;
-constexpr float LEVEL = 1.5707964f;  // pitch of a level view
 
 PlayerInput idle(bool focused = true) {
     PlayerInput input = {};
