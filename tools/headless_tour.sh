@@ -17,16 +17,8 @@ vex_xvfb_session
 cd "$game_dir"
 ./vexelmoor &
 VEX_GAME_PID=$!
-window=
-for _ in $(seq 500); do
-  window=$(xdotool search --onlyvisible --name '^Vexelmoor$' 2>/dev/null | head -n1)
-  [ -n "$window" ] && break
-  sleep 0.02
-done
-if [ -z "$window" ]; then
-  echo "The game window did not appear." >&2
-  exit 1
-fi
+window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Vexelmoor$' 2>/dev/null | head -n1)
+[ -n "$window" ] || { echo "The game window did not appear." >&2; exit 1; }
 
 # Regions of the 640 x 480 picture: the overlay's Y line and its three position
 # lines, the world below the overlay, its upper band and its lower half.
@@ -46,11 +38,12 @@ changed() {  # changed REGION: pixels that differ from the picture kept by keep
 keep() { cp "$shot" "$VEX_WORK/kept.png"; }
 
 n=0 shot=
-# step NAME CONDITION [ACTION...]: takes pictures, doing ACTION between them,
-# until one meets CONDITION (at most 80 tries), and keeps that one.
+# step NAME CONDITION [ACTION...]: keeps the last step's picture, then takes
+# pictures, doing ACTION between them, until one meets CONDITION (at most 80).
 step() {
   local name=$1 condition=$2 i
   shift 2
+  [ -n "$shot" ] && keep
   n=$((n + 1))
   shot=$(printf '%s/%02d-%s.png' "$shots" "$n" "$name")
   for i in $(seq 80); do
@@ -65,27 +58,22 @@ look() { xdotool mousemove_relative -- "$1" "$2"; sleep 0.05; }
 click() { xdotool mousedown "$1"; sleep 0.1; xdotool mouseup "$1"; sleep 0.1; }
 
 echo "Screenshots:"
-# Landed once the Y line holds still from one picture to the next.
-step landed-looking-up '[ -f "$VEX_WORK/kept.png" ] && [ "$(changed $Y_LINE)" = 0 ] && [ "$(sky $WORLD)" = 100 ]' \
-  eval 'keep; sleep 0.2'
+# Landed, or standing, once the Y line holds still from one picture to the next.
+still() { keep; sleep 0.2; }
+step landed-looking-up '[ -f "$VEX_WORK/kept.png" ] && [ "$(changed $Y_LINE)" = 0 ] && [ "$(sky $WORLD)" = 100 ]' still
 step looking-level '[ "$(sky $LOWER)" -lt 5 ] && [ "$(sky $UPPER)" -gt 50 ]' look 0 20
-keep
 xdotool keydown w
 sleep 1
 step after-walking '[ "$(changed $POSITION)" -gt 0 ]' sleep 0.1
 xdotool keyup w
-sleep 0.5
-keep
+step standing '[ "$(changed $Y_LINE)" = 0 ]' still
 xdotool keydown space
 step mid-jump '[ "$(changed $Y_LINE)" -gt 0 ]' true
 xdotool keyup space
 sleep 0.6
-step aiming-at-ground '[ "$(outline)" -gt 300 ]' look 0 20
-keep
+step aiming-at-ground '[ "$(outline)" -gt 600 ]' look 0 20
 step block-removed '[ "$(changed $WORLD)" -gt 200 ]' click 1
-keep
 step block-placed '[ "$(changed $WORLD)" -gt 200 ]' click 3
-keep
 xdotool keydown Home
 step home-view '[ "$(changed $WORLD)" -gt 20000 ]' sleep 0.05
 xdotool keyup Home
