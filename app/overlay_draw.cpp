@@ -42,9 +42,8 @@ void drawOverlay(const Texture& font, std::int32_t shownFps, Vec3f feet, unsigne
     glPushMatrix();
     glLoadIdentity();
     glBindTexture(GL_TEXTURE_2D, font.glName);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    for (GLenum array : {GL_VERTEX_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY})
+        glDisableClientState(array);
 
     const OverlayText text = overlayText(shownFps, feet.x, feet.y, feet.z);
     for (int i = 0; i < OVERLAY_LINES; ++i) {
@@ -53,9 +52,7 @@ void drawOverlay(const Texture& font, std::int32_t shownFps, Vec3f feet, unsigne
                  static_cast<std::int16_t>(text.top[i]), 0, 0, 0);
     }
 
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    for (GLenum array : {GL_VERTEX_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY}) glEnableClientState(array);
     glEnable(GL_DEPTH_TEST);
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
