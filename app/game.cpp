@@ -69,9 +69,7 @@ void setFixedGlState() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    for (GLenum array : {GL_VERTEX_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY}) glEnableClientState(array);
     setProjection(WINDOW_WIDTH, WINDOW_HEIGHT);
     glEnable(GL_TEXTURE_2D);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);

@@ -10,14 +10,13 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "app/world_setup.h"
 #include "player/camera.h"
 #include "player/editing.h"
-#include "render/block_textures.h"
 #include "render/frustum.h"
 #include "render/mesher.h"
 #include "tests/support/camera_matrices.h"
 #include "tests/support/reference_mesher.h"
+#include "tests/support/test_worlds.h"
 #include "world/terrain.h"
 
 namespace {
@@ -26,15 +25,6 @@ using Clock = std::chrono::steady_clock;
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// Built once, as the game builds it, and kept for the whole run.
-World& generatedWorld() {
-    static World* world = [] {
-        setGameBlockTextures();
-        return createWorld();
-    }();
-    return *world;
 }
 
 std::uint64_t totalPositions(const World& world) {
@@ -53,7 +43,7 @@ double meshAll(World& world, void (*mesher)(Chunk&)) {
 // Both meshers over the whole world in the same iteration, in alternating
 // order; the time is the game's mesher's, the speed-up a counter.
 void BM_MeshAllChunks(benchmark::State& state) {
-    World& world = generatedWorld();
+    World& world = sharedGeneratedWorld();
     const std::uint64_t expected = totalPositions(world);
     meshAll(world, buildChunkMeshReference);
     if (totalPositions(world) != expected) {
@@ -92,7 +82,7 @@ Chunk* typicalSurfaceChunk(World& world) {
 }
 
 void BM_RebuildSurfaceChunk(benchmark::State& state) {
-    Chunk* chunk = typicalSurfaceChunk(generatedWorld());
+    Chunk* chunk = typicalSurfaceChunk(sharedGeneratedWorld());
     if (!chunk) {
         state.SkipWithError("no surface chunk with 300..450 faces");
         return;
@@ -118,7 +108,7 @@ Player landedStartPlayer(World& world) {
 }
 
 void BM_CullAllChunks(benchmark::State& state) {
-    Player player = landedStartPlayer(generatedWorld());
+    Player player = landedStartPlayer(sharedGeneratedWorld());
     player.pitch = 1.5707964f;  // level
     player.yaw = 0.0f;
     const FrustumPlanes frustum = frustumFor(player);
@@ -139,7 +129,7 @@ BENCHMARK(BM_CullAllChunks)->Unit(benchmark::kMicrosecond);
 // step while walking, the camera and the pick, from the landed start looking
 // down at the ground ahead (every frame starts from the same state).
 void BM_FrameLogic(benchmark::State& state) {
-    Player start = landedStartPlayer(generatedWorld());
+    Player start = landedStartPlayer(sharedGeneratedWorld());
     start.pitch = 2.8f;
     PlayerInput walking = {};
     walking.focused = true;
@@ -151,7 +141,7 @@ void BM_FrameLogic(benchmark::State& state) {
         Player player = start;
         stepPlayer(player, walking);
         eyeSum += cameraView(player, false).eye.x;
-        hits += pickBlock(generatedWorld(), player).hit ? 1 : 0;
+        hits += pickBlock(sharedGeneratedWorld(), player).hit ? 1 : 0;
         benchmark::DoNotOptimize(eyeSum);
         benchmark::DoNotOptimize(hits);
     }
@@ -185,7 +175,7 @@ bool findCornerCell(const World& world, Int3& block) {
 }
 
 void BM_EditChunkCorner(benchmark::State& state) {
-    World& world = generatedWorld();
+    World& world = sharedGeneratedWorld();
     Int3 target = {0, 0, 0};
     if (!findCornerCell(world, target)) {
         state.SkipWithError("no removable chunk-corner cell");
