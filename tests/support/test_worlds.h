@@ -23,6 +23,7 @@ TestWorld makeTestWorld(bool allChunks, LightByte light = TEST_LIGHT_OPEN);
 
 // Fills slot (cx, cy, cz) with a fresh air chunk of `light` (replacing any chunk there).
 Chunk& addAirChunk(World& world, int cx, int cy, int cz, LightByte light = TEST_LIGHT_OPEN);
+void addAirChunks(World& world, int cx0, int cx1, int cy0, int cy1, int cz0, int cz1);  // bounds included
 
 // Cell access by world block coordinates (0..511, 0..127, 0..511). The chunk
 // holding the cell must exist; a missing one aborts the test run with a message.

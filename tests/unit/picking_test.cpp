@@ -10,12 +10,6 @@
 
 namespace {
 
-void addAirChunks(World& world, int cx0, int cx1, int cy0, int cy1, int cz0, int cz1) {
-    for (int cx = cx0; cx <= cx1; ++cx)
-        for (int cy = cy0; cy <= cy1; ++cy)
-            for (int cz = cz0; cz <= cz1; ++cz) addAirChunk(world, cx, cy, cz);
-}
-
 // A player standing on the floor in block row z 25, looking level along +x.
 Player lookingEast(World& world, float x) { return playerAt(x, 64.0f, 25 * 16 + 8.0f, 0.0f, LEVEL, &world); }
 

@@ -321,8 +321,7 @@ TEST(PlayerLookTest, CursorOffsetsTurnAndTiltTheView) {
     // LOOK_PIXELS_PER_RADIAN pixels of offset turn the view one radian, to within a pixel.
     const auto pixels = [](double radians) { return static_cast<int>(radians * LOOK_PIXELS_PER_RADIAN); };
     const float pixel = static_cast<float>(1.0 / LOOK_PIXELS_PER_RADIAN);
-    Player player = createPlayer(nullptr, 0, 3000.0f, 0);
-    player.pitch = 1.5f;
+    Player player = playerAt(0, 3000.0f, 0, 0, 1.5f);
     PlayerInput input = idle();
     input.cursorDx = pixels(0.1);   // right of centre: turn right (yaw up)
     input.cursorDy = pixels(0.05);  // below centre: look down (pitch up)
