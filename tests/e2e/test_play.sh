@@ -16,11 +16,10 @@ e2e_init "$@"
 #   enters that cell at frame 99 (frame 98 ends at y = 1174.82 moving at -17.64);
 # - a jump starts at 2.5 and loses 0.18 per frame: it peaks after 14 rising
 #   frames, 2.5 + 2.32 + ... + 0.16 = 18.62 units up.
-# The walk step, gravity and look rate are read from the game's tuning header.
 LAND_Y=1168
 LAND_FRAME=99
 JUMP_HEIGHT=18.62
-STEP=$(tuning PLAYER_WALK_STEP) GRAVITY=$(tuning PLAYER_GRAVITY)
+STEP=$(tuning PLAYER_WALK_STEP) GRAVITY=$(tuning PLAYER_GRAVITY)  # from the tuning header
 TURN=$(awk -v r="$(tuning LOOK_PIXELS_PER_RADIAN)" 'BEGIN { print 100 / r }')  # radians per 100 pixels
 
 start_game vexelmoor_probe play

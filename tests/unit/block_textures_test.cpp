@@ -88,9 +88,8 @@ TEST(BlockTextures, GameRowsShowTheirMaterialsInTheGeneratedAtlas) {
     EXPECT_EQ(shows(BLOCK_SURFACE, TEX_SLOT_SIDE, 0, 3), "grass");
     EXPECT_EQ(shows(BLOCK_SURFACE, TEX_SLOT_SIDE, 6, 16), "earth");
 
-    // Every kind shows painted tiles of its own: no two kinds share a side or a
-    // top cell, so a new row whose cells were left at zero or copied fails here.
-    // Translucent alone keeps the grass top of cell (0, 0), as it always has.
+    // Every kind shows painted tiles of its own, no side or top cell of another
+    // (a row left at zero or copied fails); translucent alone keeps cell (0, 0).
     for (const BlockKind& a : BLOCK_KINDS) {
         for (int slot = 0; slot < TEX_SLOTS; ++slot) EXPECT_NE(shows(a.id, slot), "filler") << a.name;
         for (const BlockKind& b : BLOCK_KINDS) {

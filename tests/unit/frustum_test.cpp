@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include "player/camera.h"
 #include "tests/support/camera_matrices.h"
 #include "tests/support/test_worlds.h"
 

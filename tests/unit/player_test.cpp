@@ -24,10 +24,7 @@ PlayerInput forward() {
 }
 
 Player standing(World& world, float x, float z, float yaw = 0.0f) {
-    Player player = createPlayer(&world, x, FLOOR_TOP, z);
-    player.yaw = yaw;
-    player.pitch = LEVEL;
-    return player;
+    return playerAt(x, FLOOR_TOP, z, yaw, LEVEL, &world);
 }
 
 void steps(Player& player, const PlayerInput& input, int count) {
@@ -45,9 +42,6 @@ int fallToRest(Player& player, int limit = 2000) {
     }
     return -1;
 }
-
-// The generated world is shared with the other tests: these tests only read it.
-World& generatedWorld() { return sharedGeneratedWorld(); }
 
 TEST(PlayerPointTest, OnlyAirIsFreeInsideTheWorldAndEverythingOutside) {
     TestWorld world = makeFloorWorld();
@@ -79,7 +73,7 @@ TEST(PlayerPointTest, OnlyAirIsFreeInsideTheWorldAndEverythingOutside) {
 }
 
 TEST(PlayerFallTest, FirstFallRestsOnTheSurfaceBelowTheStartAtThePinnedDesignFrame) {
-    Player player = createPlayer(&generatedWorld(), 4096.0f, 2048.0f, 4096.0f);
+    Player player = createPlayer(&sharedGeneratedWorld(), 4096.0f, 2048.0f, 4096.0f);
     EXPECT_EQ(player.pitch, 0.0f);
     stepPlayer(player, idle());
     // The start is on the world's top boundary, outside, so it falls at once,
@@ -104,7 +98,7 @@ TEST(PlayerFallTest, FastFallsNeverEndInsideTerrain) {
     // Many columns, several heights and speeds up to more than a chunk per
     // frame: every column is solid from the floor to its surface, so the feet
     // must always end exactly on the surface.
-    World& world = generatedWorld();
+    World& world = sharedGeneratedWorld();
     const float startSpeeds[] = {0.0f, -16.0f, -40.0f, -300.0f};
     for (int i = 3; i < WORLD_BLOCKS_X; i += 37)
         for (int j = 5; j < WORLD_BLOCKS_Z; j += 41) {
@@ -121,7 +115,7 @@ TEST(PlayerFallTest, FastFallsNeverEndInsideTerrain) {
 }
 
 TEST(PlayerFallTest, AnyPositionAndSpeedEndsTheFrameOutsideTheTerrain) {
-    World& world = generatedWorld();
+    World& world = sharedGeneratedWorld();
     const float top = 16.0f * static_cast<float>(columnHeight(256, 256) + 1);
     const float inf = INFINITY, nan = NAN;
     struct Case {
