@@ -2,18 +2,23 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <GL/glx.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 
 #include <chrono>
 #include <cstdio>
 
-#include "app/text_draw.h"
+#include "app/overlay_draw.h"
+#include "app/overlay_text.h"
 #include "app/texture.h"
 #include "app/world_setup.h"
+#include "player/camera.h"
+#include "player/player_input.h"
 #include "render/block_textures.h"
 #include "render/world_draw.h"
+
+// Last: their macros would break the names of the windowing library's headers.
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace {
 
@@ -75,6 +80,11 @@ void setProjection(unsigned width, unsigned height) {
     gluPerspective(FIELD_OF_VIEW, windowAspect(width, height), NEAR_PLANE, FAR_PLANE);
 }
 
+void loadCamera(const Player& player, bool homeHeld) {
+    const CameraView v = cameraView(player, homeHeld);
+    gluLookAt(v.eye.x, v.eye.y, v.eye.z, v.target.x, v.target.y, v.target.z, v.up.x, v.up.y, v.up.z);
+}
+
 void setFixedGlState() {
     glClearDepth(1.0);
     glEnable(GL_NORMALIZE);
@@ -91,9 +101,7 @@ void setFixedGlState() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    for (GLenum array : {GL_VERTEX_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY}) glEnableClientState(array);
     setProjection(WINDOW_WIDTH, WINDOW_HEIGHT);
     glEnable(GL_TEXTURE_2D);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
@@ -139,41 +147,6 @@ void followWindowSize(LoopState& loop) {
     loop.resized = false;
     glViewport(0, 0, static_cast<GLsizei>(loop.width), static_cast<GLsizei>(loop.height));
     setProjection(loop.width, loop.height);
-}
-
-void drawOverlay(const Texture& font, std::int32_t shownFps, const Player& player, const LoopState& loop) {
-    glDisable(GL_DEPTH_TEST);
-    // Pixel units from the top-left corner, y growing downwards.
-    const double width = loop.width, height = loop.height;
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, width, 0, height, -1, 1);
-    glScalef(1, -1, 1);
-    glTranslatef(0, static_cast<float>(-height), 0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glBindTexture(GL_TEXTURE_2D, font.glName);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-
-    const OverlayText text = overlayText(shownFps, player.position.x, player.position.y, player.position.z);
-    for (int i = 0; i < OVERLAY_LINES; ++i) {
-        const char* line = text.lines[i];
-        drawText(line, std::char_traits<char>::length(line), OVERLAY_LEFT,
-                 static_cast<std::int16_t>(text.top[i]), 0, 0, 0);
-    }
-
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glEnable(GL_DEPTH_TEST);
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
 }
 
 long microsecondsBetween(std::chrono::steady_clock::time_point from,
@@ -234,17 +207,18 @@ int runGame(FrameObserver observer) {
         glLoadIdentity();
 
         const auto logicStart = std::chrono::steady_clock::now();
-        updatePlayer(*player, window, loop.focused, cursor);
-        const bool homeHeld = sf::Keyboard::isKeyPressed(sf::Keyboard::Home);
-        updateCamera(*player, homeHeld);
+        const PlayerInput input = readPlayerInput(window, loop.focused, cursor);
+        stepPlayer(*player, input);
+        loadCamera(*player, input.home);
+        extractFrustum();
         const PickAndEditResult picked = pickAndEdit(*world, *player);
         const auto drawStart = std::chrono::steady_clock::now();
         const int chunksDrawn = drawWorld(*world);
-        drawOverlay(font, fps.shownFps, *player, loop);
+        drawOverlay(font, fps.shownFps, player->position, loop.width, loop.height);
 
         if (observer) {
             const auto drawEnd = std::chrono::steady_clock::now();
-            observer({++frame, player, &loop, fps.shownFps, homeHeld, picked, chunksDrawn,
+            observer({++frame, player, &loop, fps.shownFps, input.home, picked, chunksDrawn,
                       microsecondsBetween(logicStart, drawStart), microsecondsBetween(drawStart, drawEnd)});
         }
         window.display();

@@ -1,8 +1,8 @@
 #pragma once
 // The game's entry and frame loop.
 
-#include "app/frame_rules.h"
-#include "player/player_gl.h"
+#include "app/window_rules.h"
+#include "player/pick_edit_gl.h"
 
 // What one frame did, for test builds that watch the game from outside.
 struct FrameReport {

@@ -10,13 +10,13 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "app/world_setup.h"
 #include "player/camera.h"
-#include "player/picking.h"
-#include "render/block_textures.h"
+#include "player/editing.h"
 #include "render/frustum.h"
 #include "render/mesher.h"
+#include "tests/support/camera_matrices.h"
 #include "tests/support/reference_mesher.h"
+#include "tests/support/test_worlds.h"
 #include "world/terrain.h"
 
 namespace {
@@ -25,15 +25,6 @@ using Clock = std::chrono::steady_clock;
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// Built once, as the game builds it, and kept for the whole run.
-World& generatedWorld() {
-    static World* world = [] {
-        setGameBlockTextures();
-        return createWorld();
-    }();
-    return *world;
 }
 
 std::uint64_t totalPositions(const World& world) {
@@ -52,7 +43,7 @@ double meshAll(World& world, void (*mesher)(Chunk&)) {
 // Both meshers over the whole world in the same iteration, in alternating
 // order; the time is the game's mesher's, the speed-up a counter.
 void BM_MeshAllChunks(benchmark::State& state) {
-    World& world = generatedWorld();
+    World& world = sharedGeneratedWorld();
     const std::uint64_t expected = totalPositions(world);
     meshAll(world, buildChunkMeshReference);
     if (totalPositions(world) != expected) {
@@ -91,7 +82,7 @@ Chunk* typicalSurfaceChunk(World& world) {
 }
 
 void BM_RebuildSurfaceChunk(benchmark::State& state) {
-    Chunk* chunk = typicalSurfaceChunk(generatedWorld());
+    Chunk* chunk = typicalSurfaceChunk(sharedGeneratedWorld());
     if (!chunk) {
         state.SkipWithError("no surface chunk with 300..450 faces");
         return;
@@ -116,54 +107,11 @@ Player landedStartPlayer(World& world) {
     return player;
 }
 
-// Column-major matrices as gluPerspective and gluLookAt make them, in float.
-void perspective(float fovyDegrees, float aspect, float zNear, float zFar, float m[16]) {
-    const float f = 1.0f / std::tan(fovyDegrees * 3.14159265f / 360.0f);
-    for (int i = 0; i < 16; ++i) m[i] = 0.0f;
-    m[0] = f / aspect;
-    m[5] = f;
-    m[10] = (zFar + zNear) / (zNear - zFar);
-    m[11] = -1.0f;
-    m[14] = 2.0f * zFar * zNear / (zNear - zFar);
-}
-
-void lookAt(const CameraView& v, float m[16]) {
-    const float e[3] = {static_cast<float>(v.eye.x), static_cast<float>(v.eye.y),
-                        static_cast<float>(v.eye.z)};
-    float f[3] = {static_cast<float>(v.target.x) - e[0], static_cast<float>(v.target.y) - e[1],
-                  static_cast<float>(v.target.z) - e[2]};
-    const float up[3] = {static_cast<float>(v.up.x), static_cast<float>(v.up.y), static_cast<float>(v.up.z)};
-    auto normalise = [](float a[3]) {
-        const float n = std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]);
-        for (int i = 0; i < 3; ++i) a[i] /= n;
-    };
-    auto cross = [](const float a[3], const float b[3], float out[3]) {
-        out[0] = a[1] * b[2] - a[2] * b[1];
-        out[1] = a[2] * b[0] - a[0] * b[2];
-        out[2] = a[0] * b[1] - a[1] * b[0];
-    };
-    normalise(f);
-    float s[3], u[3];
-    cross(f, up, s);
-    normalise(s);
-    cross(s, f, u);
-    const float rows[3][3] = {{s[0], s[1], s[2]}, {u[0], u[1], u[2]}, {-f[0], -f[1], -f[2]}};
-    for (int r = 0; r < 3; ++r) {
-        for (int c = 0; c < 3; ++c) m[4 * c + r] = rows[r][c];
-        m[12 + r] = -(rows[r][0] * e[0] + rows[r][1] * e[1] + rows[r][2] * e[2]);
-        m[4 * r + 3] = 0.0f;
-    }
-    m[15] = 1.0f;
-}
-
 void BM_CullAllChunks(benchmark::State& state) {
-    Player player = landedStartPlayer(generatedWorld());
+    Player player = landedStartPlayer(sharedGeneratedWorld());
     player.pitch = 1.5707964f;  // level
     player.yaw = 0.0f;
-    float projection[16], modelview[16];
-    perspective(45.0f, 4.0f / 3.0f, 0.1f, 32000.0f, projection);
-    lookAt(cameraView(player, false), modelview);
-    const FrustumPlanes frustum = frustumFromMatrices(projection, modelview);
+    const FrustumPlanes frustum = frustumFor(player);
     int visible = 0;
     for (auto _ : state) {
         visible = 0;
@@ -181,7 +129,7 @@ BENCHMARK(BM_CullAllChunks)->Unit(benchmark::kMicrosecond);
 // step while walking, the camera and the pick, from the landed start looking
 // down at the ground ahead (every frame starts from the same state).
 void BM_FrameLogic(benchmark::State& state) {
-    Player start = landedStartPlayer(generatedWorld());
+    Player start = landedStartPlayer(sharedGeneratedWorld());
     start.pitch = 2.8f;
     PlayerInput walking = {};
     walking.focused = true;
@@ -193,7 +141,7 @@ void BM_FrameLogic(benchmark::State& state) {
         Player player = start;
         stepPlayer(player, walking);
         eyeSum += cameraView(player, false).eye.x;
-        hits += pickBlock(generatedWorld(), player).hit ? 1 : 0;
+        hits += pickBlock(sharedGeneratedWorld(), player).hit ? 1 : 0;
         benchmark::DoNotOptimize(eyeSum);
         benchmark::DoNotOptimize(hits);
     }
@@ -227,7 +175,7 @@ bool findCornerCell(const World& world, Int3& block) {
 }
 
 void BM_EditChunkCorner(benchmark::State& state) {
-    World& world = generatedWorld();
+    World& world = sharedGeneratedWorld();
     Int3 target = {0, 0, 0};
     if (!findCornerCell(world, target)) {
         state.SkipWithError("no removable chunk-corner cell");

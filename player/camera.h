@@ -14,9 +14,6 @@ struct CameraView {
     Vec3d up;
 };
 
-constexpr float CAMERA_EYE_HEIGHT = 9.0f;        // eye above the feet, among the drawn geometry
-constexpr float CAMERA_HOME_EYE_HEIGHT = 12.0f;  // eye height of the look toward the origin
-
 // The view direction: (cos yaw sin pitch, cos pitch, sin yaw sin pitch), from
 // sines and cosines rounded to single precision.
 Vec3d viewDirection(const Player& player);

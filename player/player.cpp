@@ -17,16 +17,18 @@ ViewTrig viewTrig(const Player& player) {
 
 namespace {
 
-// floor(p / 256) as a chunk coordinate; false when it is outside 0..limit-1
+constexpr float BLOCK = UNITS_PER_BLOCK;
+
+// The chunk coordinate of a position; false when it is outside 0..limit-1
 // (NaN and huge values included, before any conversion to int).
 bool chunkCoordOf(float p, int limit, int& out) {
-    const float c = std::floor(p * 0.00390625f);
+    const float c = std::floor(p * CHUNKS_PER_UNIT);
     if (!(c >= 0.0f && c < static_cast<float>(limit))) return false;
     out = static_cast<int>(c);
     return true;
 }
 
-int cellCoordOf(float p) { return (static_cast<int>(p) / 16) % 16; }
+int cellCoordOf(float p) { return (static_cast<int>(p) / UNITS_PER_BLOCK) % CHUNK_EDGE; }
 
 void walk(Player& player, float angle, float step) {
     const float dx = static_cast<float>(std::cos(static_cast<double>(angle)) * step);
@@ -42,26 +44,26 @@ void walk(Player& player, float angle, float step) {
 // Where the feet stop when falling by vy this frame, or false when nothing
 // solid is in the way. Below one block per frame only the probe point counts
 // and the feet snap to the top of its cell. Faster falls test every cell row
-// the feet pass through, from 16 below the feet down to the probe point, so
+// the feet pass through, from a block below the feet down to the probe point, so
 // they land on the highest one instead of inside it. Only rows inside the
 // world's height can be solid, so the search covers at most those 128 rows,
 // however far or fast the fall and whatever the values (NaN finds nothing).
 bool landingHeight(const Player& player, float vy, float& landY) {
     const Vec3f& p = player.position;
-    if (vy > -16.0f) {
+    if (vy > -BLOCK) {
         if (isPointFree(player, p.x, p.y + vy, p.z)) return false;
-        landY = 16.0f * std::ceil((p.y + vy) / 16.0f);
+        landY = BLOCK * std::ceil((p.y + vy) / BLOCK);
         return true;
     }
     constexpr int ROWS = WORLD_CHUNKS_Y * CHUNK_EDGE;
-    constexpr float WORLD_TOP = 16.0f * ROWS;
-    const float top = p.y - 16.0f, bottom = p.y + vy;
+    constexpr float WORLD_TOP = BLOCK * ROWS;
+    const float top = p.y - BLOCK, bottom = p.y + vy;
     if (!(bottom <= top) || top < 0.0f || bottom >= WORLD_TOP) return false;
-    const int highRow = top >= WORLD_TOP ? ROWS - 1 : static_cast<int>(top / 16.0f);
-    const int lowRow = bottom < 0.0f ? 0 : static_cast<int>(bottom / 16.0f);
+    const int highRow = top >= WORLD_TOP ? ROWS - 1 : static_cast<int>(top / BLOCK);
+    const int lowRow = bottom < 0.0f ? 0 : static_cast<int>(bottom / BLOCK);
     for (int row = highRow; row >= lowRow; --row) {
-        if (!isPointFree(player, p.x, 16.0f * static_cast<float>(row), p.z)) {
-            landY = 16.0f * static_cast<float>(row + 1);
+        if (!isPointFree(player, p.x, BLOCK * static_cast<float>(row), p.z)) {
+            landY = BLOCK * static_cast<float>(row + 1);
             return true;
         }
     }
@@ -89,13 +91,12 @@ void stepPlayer(Player& player, const PlayerInput& input) {
 
     if (input.focused) {
         // Cursor right of centre turns right; below centre looks down.
-        player.yaw -= static_cast<float>(-input.cursorDx / 500.0);
-        player.pitch -= static_cast<float>(-input.cursorDy / 500.0);
+        player.yaw += static_cast<float>(input.cursorDx / LOOK_PIXELS_PER_RADIAN);
+        player.pitch += static_cast<float>(input.cursorDy / LOOK_PIXELS_PER_RADIAN);
     }
 
-    // Keeps the view off the poles, where it would be parallel to the camera's up.
     if (player.pitch < PITCH_MIN) player.pitch = PITCH_MIN;
-    if (static_cast<double>(player.pitch) > 3.1405927410125734) player.pitch = PITCH_MAX;
+    if (player.pitch > PITCH_MAX) player.pitch = PITCH_MAX;
 
     if (input.focused) {
         constexpr float QUARTER_TURN = 1.5707964f;

@@ -2,7 +2,7 @@
 // The first-person body: a feet point with heading and view angle, a vertical
 // speed, and the mouse-button edges that drive block editing.
 
-#include "world/world.h"
+#include "player/tuning.h"
 
 struct Vec3f {
     float x, y, z;
@@ -13,13 +13,13 @@ struct Player {
     bool rightHeld;
     bool leftClick;  // left button went down at this frame's update
     bool rightClick;
-    float reserved0[3];
-    Vec3f velocity;  // units per frame; only y is ever set
-    float pitch;     // radians from straight up, kept within 0.001 .. pi - 0.001
-    float yaw;       // radians; 0 faces +x, increasing turns toward +z
-    float reserved1;
-    World* world;    // not owned
-    Vec3f position;  // the feet point
+    float reserved0[3];  // nothing reads it: keeps the record's designed layout and size
+    Vec3f velocity;      // units per frame; only y is ever set
+    float pitch;         // radians from straight up, kept within 0.001 .. pi - 0.001
+    float yaw;           // radians; 0 faces +x, increasing turns toward +z
+    float reserved1;     // as reserved0
+    World* world;        // not owned
+    Vec3f position;      // the feet point
 };
 
 // Everything one update reads from the window and devices, sampled once.
@@ -32,16 +32,10 @@ struct PlayerInput {
     bool left;      // A
     bool right;     // D
     bool jump;      // Space
+    bool home;      // Home: the camera looks toward the origin (read even without focus)
     int cursorDx;   // cursor position minus window centre, x
     int cursorDy;   // cursor position minus window centre, y
 };
-
-constexpr float PLAYER_HEAD_HEIGHT = 24.0f;  // head point above the feet point
-constexpr float PLAYER_WALK_STEP = 1.5f;
-constexpr float PLAYER_GRAVITY = 0.18f;
-constexpr float PLAYER_JUMP_SPEED = 2.5f;
-constexpr float PITCH_MIN = 0.001f;
-constexpr float PITCH_MAX = 3.1405928f;
 
 // Sines and cosines of the view angles, rounded to single precision; the view
 // direction is (cosYaw sinPitch, cosPitch, sinYaw sinPitch).

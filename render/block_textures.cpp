@@ -1,5 +1,7 @@
 #include "render/block_textures.h"
 
+#include "world/block_kinds.h"
+
 BlockTexTable blockTexTable = {};
 float atlasCellSize = 0.0f;
 
@@ -19,10 +21,6 @@ void setBlockTextures(BlockId kind, std::uint8_t side0, std::uint8_t side1, std:
 }
 
 void setGameBlockTextures() {
-    setBlockTextures(BLOCK_AIR, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF);
-    setBlockTextures(BLOCK_DEEP, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01);
-    setBlockTextures(BLOCK_SURFACE, 0x03, 0x03, 0x03, 0x03, 0x00, 0x02);
-    setBlockTextures(BLOCK_SUBSURFACE, 0x02, 0x02, 0x02, 0x02, 0x02, 0x02);
-    setBlockTextures(BLOCK_FLOOR, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11);
-    setBlockTextures(42, 0x30, 0x30, 0x30, 0x30, 0x30, 0x30);
+    for (const BlockKind& k : BLOCK_KINDS)
+        setBlockTextures(k.id, k.cells[0], k.cells[1], k.cells[2], k.cells[3], k.cells[4], k.cells[5]);
 }

@@ -30,5 +30,5 @@ extern float atlasCellSize;
 void setBlockTextures(BlockId kind, std::uint8_t side0, std::uint8_t side1, std::uint8_t side2,
                       std::uint8_t side3, std::uint8_t top, std::uint8_t bottom);
 
-// The six rows the game uses, in their fixed order.
+// A row for every kind of the block-kind table.
 void setGameBlockTextures();

@@ -2,7 +2,7 @@
 // Turns one chunk's blocks into its triangle mesh: a textured, light-shaded
 // quad for every face between a solid cell and an open one.
 
-#include "world/world.h"
+#include "world/block_kinds.h"
 
 enum Face { FACE_NEG_X = 0, FACE_POS_X, FACE_NEG_Z, FACE_POS_Z, FACE_NEG_Y, FACE_POS_Y, FACE_COUNT };
 
@@ -13,9 +13,6 @@ constexpr std::uint32_t TEXCOORDS_PER_FACE = 12;
 
 // Grey level of a face whose open neighbour has light level 0..15.
 constexpr std::uint8_t faceGrey(int light) { return static_cast<std::uint8_t>(15 * (light + 2)); }
-
-// Cells of kind AIR and TRANSLUCENT let the faces of their neighbours show.
-constexpr bool isOpenBlock(BlockId id) { return id == BLOCK_AIR || id == BLOCK_TRANSLUCENT; }
 
 // Appends one face of the cell whose origin is (x, y, z) in sub-block units
 // (its drawn box spans y - 16 .. y). The arrays must have room for it.

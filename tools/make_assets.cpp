@@ -4,17 +4,16 @@
 // folder, it also draws the desktop icon there (vexelmoor-N.png for N = 48,
 // 128 and 256 pixels): a grass block painted with the atlas's own faces.
 //
-// Build: g++ -std=c++17 -Wall -Wextra -Wpedantic -O2 tools/make_assets.cpp -lz
+// Build: g++ -std=c++17 -I. -O2 tools/make_assets.cpp tests/support/png_writer.cpp -lz
 // Usage: make_assets [output-directory [icon-directory]]   (default: current directory)
-
-#include <zlib.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "tests/support/png_writer.h"
 
 namespace {
 
@@ -50,77 +49,11 @@ void setPixel(Image& img, int x, int y, Rgb c, int alpha = 255) {
     img.rgba[i + 3] = static_cast<std::uint8_t>(clampByte(alpha));
 }
 
-void putU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v >> 24));
-    out.push_back(static_cast<std::uint8_t>(v >> 16));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-    out.push_back(static_cast<std::uint8_t>(v));
-}
-
-// The CRC covers the chunk type and data but not the length field.
-void putChunk(std::vector<std::uint8_t>& out, const char type[4], const std::vector<std::uint8_t>& data) {
-    putU32(out, static_cast<std::uint32_t>(data.size()));
-    std::size_t typeAt = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    uLong crc = crc32(0L, Z_NULL, 0);
-    crc = crc32(crc, out.data() + typeAt, static_cast<uInt>(4 + data.size()));
-    putU32(out, static_cast<std::uint32_t>(crc));
-}
-
-// Encodes the image as an 8-bit RGBA PNG; returns false if zlib fails.
-bool encodePng(const Image& img, std::vector<std::uint8_t>& out) {
-    // Every scanline gets filter type 0: the images are tiny, so plain
-    // rows keep the encoder simple without costing anything that matters.
-    const std::size_t stride = static_cast<std::size_t>(img.width) * 4;
-    std::vector<std::uint8_t> raw;
-    raw.reserve((stride + 1) * img.height);
-    for (int y = 0; y < img.height; ++y) {
-        raw.push_back(0);
-        const std::uint8_t* row = img.rgba.data() + y * stride;
-        raw.insert(raw.end(), row, row + stride);
-    }
-
-    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
-    std::vector<std::uint8_t> packed(packedSize);
-    if (compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), 9) != Z_OK) {
-        return false;
-    }
-    packed.resize(packedSize);
-
-    std::vector<std::uint8_t> header;
-    putU32(header, static_cast<std::uint32_t>(img.width));
-    putU32(header, static_cast<std::uint32_t>(img.height));
-    header.push_back(8);  // bits per channel
-    header.push_back(6);  // colour type: RGBA
-    header.push_back(0);  // deflate
-    header.push_back(0);  // adaptive filtering
-    header.push_back(0);  // no interlace
-
-    static const std::uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    out.assign(signature, signature + 8);
-    putChunk(out, "IHDR", header);
-    putChunk(out, "IDAT", packed);
-    putChunk(out, "IEND", {});
-    return true;
-}
-
 bool writePng(const Image& img, const std::string& path) {
-    std::vector<std::uint8_t> bytes;
-    if (!encodePng(img, bytes)) {
-        std::fprintf(stderr, "make_assets: cannot compress %s\n", path.c_str());
-        return false;
-    }
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (file) {
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        file.close();
-    }
-    if (!file) {
-        std::fprintf(stderr, "make_assets: cannot write %s\n", path.c_str());
-        return false;
-    }
-    return true;
+    const auto w = static_cast<std::uint32_t>(img.width), h = static_cast<std::uint32_t>(img.height);
+    if (writeFileBytes(path, encodeRgbaPng(w, h, img.rgba))) return true;
+    std::fprintf(stderr, "make_assets: cannot write %s\n", path.c_str());
+    return false;
 }
 
 // ---------------------------------------------------------------------------

@@ -16,39 +16,24 @@ namespace {
 // axis step at a time. Returns the chunk holding the cell, with the coordinates
 // rewritten to be inside it, or nullptr when the walk leaves the world.
 const Chunk* walkToCell(const Chunk* chunk, std::int32_t& x, std::int32_t& y, std::int32_t& z) {
-    for (;;) {
-        if (!chunk) return nullptr;
-        int cx = chunk->cx, cy = chunk->cy, cz = chunk->cz;
-        if (x > 15) {
-            if (cx + 1 >= WORLD_CHUNKS_X) return nullptr;
-            ++cx;
-            x = 0;
-        } else if (y > 15) {
-            if (cy + 1 >= WORLD_CHUNKS_Y) return nullptr;
-            ++cy;
-            y = 0;
-        } else if (z > 15) {
-            if (cz + 1 >= WORLD_CHUNKS_Z) return nullptr;
-            ++cz;
-            z = 0;
-        } else if (x < 0) {
-            if (cx <= 0) return nullptr;
-            --cx;
-            x = 15;
-        } else if (y < 0) {
-            if (cy <= 0) return nullptr;
-            --cy;
-            y = 15;
-        } else if (z < 0) {
-            if (cz <= 0) return nullptr;
-            --cz;
-            z = 15;
-        } else {
-            return chunk;
+    constexpr int LIMIT[3] = {WORLD_CHUNKS_X, WORLD_CHUNKS_Y, WORLD_CHUNKS_Z};
+    std::int32_t* at[3] = {&x, &y, &z};
+    while (chunk) {
+        // Past the far faces first (x, y, z), then past the near ones.
+        int axis = 0, step = 0;
+        for (int i = 0; i < 6 && !step; ++i) {
+            axis = i % 3;
+            step = i < 3 ? (*at[axis] > 15 ? 1 : 0) : (*at[axis] < 0 ? -1 : 0);
         }
+        if (!step) return chunk;
+        int c[3] = {chunk->cx, chunk->cy, chunk->cz};
+        c[axis] += step;
+        if (c[axis] < 0 || c[axis] >= LIMIT[axis]) return nullptr;
+        *at[axis] = step > 0 ? 0 : 15;
         // An empty slot (only possible before the world is complete) reads as outside.
-        chunk = chunk->world ? getChunk(*chunk->world, cx, cy, cz) : nullptr;
+        chunk = chunk->world ? getChunk(*chunk->world, c[0], c[1], c[2]) : nullptr;
     }
+    return nullptr;
 }
 
 }  // namespace

@@ -24,6 +24,8 @@ constexpr int WORLD_CHUNK_COUNT = WORLD_CHUNKS_X * WORLD_CHUNKS_Y * WORLD_CHUNKS
 // World lengths are in sub-block units: 16 to a block edge, 256 to a chunk edge.
 constexpr int UNITS_PER_BLOCK = 16;
 constexpr int UNITS_PER_CHUNK = 256;
+constexpr float BLOCKS_PER_UNIT = 1.0f / UNITS_PER_BLOCK;  // 0.0625, exact
+constexpr float CHUNKS_PER_UNIT = 1.0f / UNITS_PER_CHUNK;  // 0.00390625, exact
 
 struct World;
 
@@ -43,6 +45,8 @@ struct Chunk {
     std::int32_t cy;
     std::int32_t cz;
     BlockId blocks[CHUNK_CELLS];
+    // Nothing reads it: a byte per cell kept so the record has its designed layout
+    // and size; the write-guard test watches it for stray writes past `blocks`.
     std::uint8_t reserved[CHUNK_CELLS];
     LightByte light[CHUNK_CELLS];
     ChunkMesh mesh;

@@ -22,6 +22,9 @@ EXTRA_PIDS=()
 FAILURES=0
 CHECKS=0
 
+# tuning NAME: a tuning value of the game, read from the header it is built from.
+tuning() { sed -n "s/^constexpr [a-z]* $1 = \([0-9.]*\)f\?;.*/\1/p" "$(dirname "${BASH_SOURCE[0]}")/../../player/tuning.h"; }
+
 e2e_cleanup() {
     set +e
     local pid

@@ -6,17 +6,21 @@
 source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
 
-# Expected numbers, worked out from the game's rules rather than read off a run:
+# Pinned figures of the design, worked out from its rules rather than read off
+# a run (the landing frame and the jump height move only with gravity or the
+# jump speed, deliberately):
 # - column (256, 256) has its top solid cell at block height 72 (its height
 #   function is 64 + 8 * (sin 4pi + sin 2pi * cos(16pi/3) + cos 4pi) = 72), so
 #   the feet come to rest on its top face, y = 73 * 16 = 1168;
 # - falling from y = 2048 with speeds -0.18, -0.36, ... the feet probe first
 #   enters that cell at frame 99 (frame 98 ends at y = 1174.82 moving at -17.64);
 # - a jump starts at 2.5 and loses 0.18 per frame: it peaks after 14 rising
-#   frames, 2.5 + 2.32 + ... + 0.16 = 18.62 units up;
-# - a walk step is 1.5 units per frame; a mouse step turns by pixels / 500 radians.
+#   frames, 2.5 + 2.32 + ... + 0.16 = 18.62 units up.
 LAND_Y=1168
 LAND_FRAME=99
+JUMP_HEIGHT=18.62
+STEP=$(tuning PLAYER_WALK_STEP) GRAVITY=$(tuning PLAYER_GRAVITY)  # from the tuning header
+TURN=$(awk -v r="$(tuning LOOK_PIXELS_PER_RADIAN)" 'BEGIN { print 100 / r }')  # radians per 100 pixels
 
 start_game vexelmoor_probe play
 wait_window
@@ -25,10 +29,10 @@ wait_until "v[\"frame\"] >= $((LAND_FRAME + 20))" "the fall to end"
 echo "# the fall"
 check "before landing the view looks straight up (yaw 0, pitch 0.001)" \
     all_lines 1 $((LAND_FRAME - 1)) 'v["yaw"] == 0 && v["pitch"] == 0.001'
-check "falling speed grows by 0.18 every frame" \
-    all_lines 1 $((LAND_FRAME - 1)) 'v["vy"] + 0.18 * v["frame"] < 0.002 &&
-                                     v["vy"] + 0.18 * v["frame"] > -0.002'
-check "the feet touch down at frame $LAND_FRAME on y=$LAND_Y" \
+check "falling speed grows by $GRAVITY every frame" \
+    all_lines 1 $((LAND_FRAME - 1)) "v[\"vy\"] + $GRAVITY * v[\"frame\"] < 0.002 &&
+                                     v[\"vy\"] + $GRAVITY * v[\"frame\"] > -0.002"
+check "the feet touch down at the pinned design frame $LAND_FRAME on y=$LAND_Y" \
     holds "v[\"y\"] == $LAND_Y && v[\"vy\"] == 0" "$(lines_between $LAND_FRAME $LAND_FRAME)"
 check "frame $((LAND_FRAME - 1)) is still falling" \
     holds 'v["vy"] < -17' "$(lines_between $((LAND_FRAME - 1)) $((LAND_FRAME - 1)))"
@@ -60,7 +64,7 @@ check "releasing Home restores the picture" test "$(differing_pixels "$sky" "$ba
 
 echo "# walking at yaw 0"
 # walk KEY AXIS SIGN UNITS: holds KEY until the player has moved UNITS along
-# AXIS, then checks that only AXIS moved, by SIGN 1.5 in every frame that moved.
+# AXIS, then checks that only AXIS moved, by SIGN one step in every frame that moved.
 walk() {
     local key=$1 axis=$2 sign=$3 units=$4 other from steps
     [ "$axis" = x ] && other=z || other=x
@@ -70,11 +74,11 @@ walk() {
     steps=$(lines_between "$from" "$(frame_now)" | awk "$AWK_PARSE"'
         { parse($0)
           if (NR > 1) { d = v[a] - prev; o = v[b] - prevo
-                        if (o != 0 || (d != 0 && d != (s == "-" ? -1.5 : 1.5))) { print "bad"; exit }
+                        if (o != 0 || (d != 0 && d != s * step)) { print "bad"; exit }
                         if (d != 0) ++n }
           prev = v[a]; prevo = v[b] }
-        END { print n + 0 }' a="$axis" b="$other" s="$sign")
-    check "$key moves along $axis only, ${sign}1.5 per frame ($steps steps)" \
+        END { print n + 0 }' a="$axis" b="$other" s="${sign}1" step="$STEP")
+    check "$key moves along $axis only, ${sign}$STEP per frame ($steps steps)" \
         test "$steps" != bad -a "$steps" -ge "$((units * 2 / 3))"
 }
 # Columns x 251..262 at z 257..259 (blocks) are level at height 72 and join the
@@ -93,15 +97,15 @@ hold_until space 'v["vy"] > 0' "Space to start a jump"
 wait_until "v[\"vy\"] == 0 && v[\"frame\"] > $(field frame "$WAIT_LINE")" "the jump to land"
 peak=$(lines_between "$jump_from" "$(frame_now)" |
     awk "$AWK_PARSE"' { parse($0); if (v["y"] > m) m = v["y"] } END { print m }')
-check "Space lifts the feet 18.62 units (peak $peak over $ground)" \
-    num_near "$(awk -v p="$peak" -v g="$ground" 'BEGIN { print p - g }')" 18.62 0.02
+check "Space lifts the feet by the pinned design height $JUMP_HEIGHT (peak $peak over $ground)" \
+    num_near "$(awk -v p="$peak" -v g="$ground" 'BEGIN { print p - g }')" "$JUMP_HEIGHT" 0.02
 check "the jump lands back where it started" holds "v[\"y\"] == $ground && v[\"vy\"] == 0"
 
 echo "# mouse look"
 yaw0=$(field yaw)
 look_until "v[\"yaw\"] != $yaw0" 100 0
-check "moving the mouse 100 pixels right turns right by 0.2" \
-    num_near "$(field yaw)" "$(awk -v b="$yaw0" 'BEGIN { print b + 0.2 }')" 0.0001
+check "moving the mouse 100 pixels right turns right by $TURN" \
+    num_near "$(field yaw)" "$(awk -v b="$yaw0" -v t="$TURN" 'BEGIN { print b + t }')" 0.0001
 look_until "v[\"yaw\"] != $(field yaw)" -100 0
 check "moving it back turns back" num_near "$(field yaw)" "$yaw0" 0.0001
 # pixel_moves DX: 2000 moves of DX pixels from a second client, many to a
@@ -112,12 +116,12 @@ pixel_moves() {
     xdotool "${moves[@]}"
     wait_frames 3
     check "2000 moves of $1 pixel, many to a frame, add up exactly (yaw $from to $(field yaw))" \
-        num_near "$(field yaw)" "$(awk -v b="$from" -v d="$1" 'BEGIN { print b + d * 4 }')" 0.001
+        num_near "$(field yaw)" "$(awk -v b="$from" -v d="$1" -v t="$TURN" 'BEGIN { print b + d * 20 * t }')" 0.001
 }
 pixel_moves 1
 pixel_moves -1
-# From 0.601 a move of 400 pixels up would turn to -0.199: it stops at 0.001.
-look_until 'v["pitch"] > 0.5' 0 100
+# Two steps down, a move of four steps up would pass straight up: it stops at 0.001.
+look_until "v[\"pitch\"] > $TURN" 0 100
 pitch_before=$(field pitch)
 look_until "v[\"pitch\"] != $pitch_before" 0 -400
 check "the view cannot turn past straight up (from $pitch_before it stops at 0.001)" \
@@ -125,10 +129,10 @@ check "the view cannot turn past straight up (from $pitch_before it stops at 0.0
 look_from=$(frame_now)
 look_until 'v["pitch"] > 3.1' 0 100
 look_to=$(frame_now)
-check "moving the mouse down looks down in steps of 0.2, stopping at 3.1405928" \
+check "moving the mouse down looks down in steps of $TURN, stopping at 3.1405928" \
     all_lines "$look_from" "$look_to" \
-    '(v["pitch"] - 0.001) / 0.2 - int((v["pitch"] - 0.001) / 0.2 + 0.5) < 0.0001 &&
-     (v["pitch"] - 0.001) / 0.2 - int((v["pitch"] - 0.001) / 0.2 + 0.5) > -0.0001 || v["pitch"] == 3.140593'
+    "(v[\"pitch\"] - 0.001) / $TURN - int((v[\"pitch\"] - 0.001) / $TURN + 0.5) < 0.0001 &&
+     (v[\"pitch\"] - 0.001) / $TURN - int((v[\"pitch\"] - 0.001) / $TURN + 0.5) > -0.0001 || v[\"pitch\"] == 3.140593"
 mouse_step 0 100
 check "the view cannot turn past straight down" holds 'v["pitch"] == 3.140593'
 down=$(screenshot down)
@@ -166,8 +170,8 @@ x_before=$(field x)
 key=w sign=+
 [ $((${x_before%.*} % 16)) -ge 8 ] && key=s sign=-
 hold_until $key "v[\"x\"] != $x_before" "$key to walk once focus is back"
-check "with focus back, walking works again ($key moves x by ${sign}1.5)" \
-    holds "v[\"x\"] == $x_before $sign 1.5" "$WAIT_LINE"
+check "with focus back, walking works again ($key moves x by ${sign}$STEP)" \
+    holds "v[\"x\"] == $x_before $sign $STEP" "$WAIT_LINE"
 
 quit_game
 e2e_finish

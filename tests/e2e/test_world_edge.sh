@@ -29,16 +29,16 @@ check "W carries the player past x = 8192 (first frame outside at x $(field x "$
     test -n "$first_out"
 check "up to the edge the feet stay on the ground" \
     all_lines "$from" "$(($(field frame "$first_out") - 1))" "v[\"y\"] == $ground"
-# Falling speed grows by 0.18 every frame from the first frame off the ground,
-# and nothing below stops it.
+# Falling speed grows by the gravity every frame from the first frame off the
+# ground, and nothing below stops it.
 falling=$(first_line "$from" "v[\"y\"] < $ground")
 steady_fall() {
     lines_between "$(field frame "$falling")" "$to" | awk "$AWK_PARSE"'
         { parse($0); ++n
-          if (n > 1 && !(v["frame"] == pf + 1 && v["vy"] < pvy - 0.179 && v["vy"] > pvy - 0.181 &&
+          if (n > 1 && !(v["frame"] == pf + 1 && v["vy"] < pvy - g + 0.001 && v["vy"] > pvy - g - 0.001 &&
                          v["y"] < py && v["x"] > 8192)) bad = 1
           pf = v["frame"]; pvy = v["vy"]; py = v["y"] }
-        END { exit !(n > 30 && !bad) }'
+        END { exit !(n > 30 && !bad) }' g="$(tuning PLAYER_GRAVITY)"
 }
 check "beyond the edge the player falls, faster every frame, and nothing stops the fall" steady_fall
 check "the fall goes on below the world's floor (y $(field y))" holds 'v["y"] < -500'

@@ -14,7 +14,7 @@ e2e_init "$@"
 #   i = 256         72   72   72   72   73   73   73   74
 #   i = 257         71   72   72   72   73   73   73   74
 # Feet on cell 72 are at y = 73 * 16 = 1168, on cell 73 at 1184. At yaw 0, W
-# walks +x and D walks +z, 1.5 a frame. Column i = 256 is the first of chunk 16
+# walks +x and D walks +z, a step a frame. Column i = 256 is the first of chunk 16
 # along x: its cells border chunk 15 across x = 4096.
 WORLD=640x410+0+70  # the picture below the overlay, whose figures change
 
@@ -30,16 +30,16 @@ echo "# two keys at once"
 start_probe two_keys 4096,4000,4096
 from=$(frame_now)
 hold_until "w d" 'v["x"] >= 4111 && v["z"] >= 4111' "W+D to carry the player 15 along x and z"
-# Per frame: B when x and z each gained exactly 1.5, X or Z when one alone did
+# Per frame: B when x and z each gained exactly a step, X or Z when one alone did
 # (a key seen a frame before the other), 0 for no move, ! for anything else.
 moves=$(lines_between "$from" "$(frame_now)" | awk "$AWK_PARSE"'
     { parse($0)
       if (NR > 1) { dx = v["x"] - px; dz = v["z"] - pz
-                    c = dx == 1.5 && dz == 1.5 ? "B" : dx == 1.5 && dz == 0 ? "X" : "!"
-                    if (dx == 0) c = dz == 1.5 ? "Z" : dz == 0 ? "0" : "!"
+                    c = dx == s && dz == s ? "B" : dx == s && dz == 0 ? "X" : "!"
+                    if (dx == 0) c = dz == s ? "Z" : dz == 0 ? "0" : "!"
                     printf "%s", c }
-      px = v["x"]; pz = v["z"] }')
-check "W+D together move +1.5 along x AND +1.5 along z in the same frame ($moves)" \
+      px = v["x"]; pz = v["z"] }' s="$(tuning PLAYER_WALK_STEP)")
+check "W+D together move a step along x AND along z in the same frame ($moves)" \
     grep -q -E '^0*(X*|Z*)BBBBB+(X*|Z*)0*$' <<<"$moves"
 quit_game
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_draw.h"
+#include "app/overlay_draw.h"
 #include "app/texture.h"
 #include "player/camera.h"
 #include "render/frustum.h"

@@ -72,6 +72,28 @@ World& sharedGeneratedWorld() {
     return *world;
 }
 
+void addAirChunks(World& world, int cx0, int cx1, int cy0, int cy1, int cz0, int cz1) {
+    for (int cx = cx0; cx <= cx1; ++cx)
+        for (int cy = cy0; cy <= cy1; ++cy)
+            for (int cz = cz0; cz <= cz1; ++cz) addAirChunk(world, cx, cy, cz);
+}
+
+TestWorld makeFloorWorld() {
+    TestWorld world = makeTestWorld(false);
+    addAirChunks(*world, 0, 2, 0, 1, 0, 2);
+    for (int wx = 0; wx < 48; ++wx)
+        for (int wz = 0; wz < 48; ++wz)
+            for (int wy = 0; wy < 4; ++wy) setWorldBlock(*world, wx, wy, wz, BLOCK_DEEP);
+    return world;
+}
+
+Player playerAt(float x, float y, float z, float yaw, float pitch, World* world) {
+    Player player = createPlayer(world, x, y, z);
+    player.yaw = yaw;
+    player.pitch = pitch;
+    return player;
+}
+
 MeshCopy copyOf(const ChunkMesh& mesh) {
     return {{mesh.positions, mesh.positions + mesh.positionCount},
             {mesh.colours, mesh.colours + mesh.colourCount},

@@ -1,5 +1,5 @@
 // The block texture table: packed cells, unset rows, replacement, the game's
-// rows against the atlas, and which slots the mesher actually reads.
+// rows against the atlas, each kind with cells of its own, and which slots the mesher actually reads.
 
 #include "render/block_textures.h"
 
@@ -87,6 +87,17 @@ TEST(BlockTextures, GameRowsShowTheirMaterialsInTheGeneratedAtlas) {
     EXPECT_EQ(shows(BLOCK_SURFACE, TEX_SLOT_BOTTOM), "earth");
     EXPECT_EQ(shows(BLOCK_SURFACE, TEX_SLOT_SIDE, 0, 3), "grass");
     EXPECT_EQ(shows(BLOCK_SURFACE, TEX_SLOT_SIDE, 6, 16), "earth");
+
+    // Every kind shows painted tiles of its own, no side or top cell of another
+    // (a row left at zero or copied fails); translucent alone keeps cell (0, 0).
+    for (const BlockKind& a : BLOCK_KINDS) {
+        for (int slot = 0; slot < TEX_SLOTS; ++slot) EXPECT_NE(shows(a.id, slot), "filler") << a.name;
+        for (const BlockKind& b : BLOCK_KINDS) {
+            if (a.id == b.id || a.id == BLOCK_TRANSLUCENT || b.id == BLOCK_TRANSLUCENT) continue;
+            for (int slot : {TEX_SLOT_SIDE, TEX_SLOT_TOP})
+                EXPECT_NE(a.cells[slot], b.cells[slot]) << a.name << " shows the cells of " << b.name;
+        }
+    }
 }
 
 std::vector<float> texCoordsOf(const ChunkMesh& mesh) {

@@ -4,14 +4,9 @@
 
 #include <cmath>
 
-namespace {
+#include "tests/support/test_worlds.h"
 
-Player playerAt(float x, float y, float z, float yaw, float pitch) {
-    Player player = createPlayer(nullptr, x, y, z);
-    player.yaw = yaw;
-    player.pitch = pitch;
-    return player;
-}
+namespace {
 
 Vec3d lookDirection(const CameraView& view) {
     return {view.target.x - view.eye.x, view.target.y - view.eye.y, view.target.z - view.eye.z};

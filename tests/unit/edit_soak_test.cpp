@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/world_setup.h"
-#include "player/picking.h"
+#include "player/editing.h"
 #include "render/block_textures.h"
 #include "render/mesher.h"
 #include "tests/support/test_worlds.h"

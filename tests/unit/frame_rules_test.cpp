@@ -1,5 +1,3 @@
-#include "app/frame_rules.h"
-
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -7,7 +5,9 @@
 #include <cstring>
 #include <string>
 
+#include "app/overlay_text.h"
 #include "app/text_layout.h"
+#include "app/window_rules.h"
 
 namespace {
 

@@ -1,48 +1,21 @@
-#include "player/picking.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
 
+#include "player/editing.h"
 #include "render/mesher.h"
 #include "tests/support/test_worlds.h"
 #include "world/terrain.h"
 
 namespace {
 
-constexpr float PI = 3.1415927f;
-constexpr float LEVEL = 1.5707964f;  // pitch of a level view
-
-void addAirChunks(World& world, int cx0, int cx1, int cy0, int cy1, int cz0, int cz1) {
-    for (int cx = cx0; cx <= cx1; ++cx)
-        for (int cy = cy0; cy <= cy1; ++cy)
-            for (int cz = cz0; cz <= cz1; ++cz) addAirChunk(world, cx, cy, cz);
-}
-
-// Air chunks (0..2, 0..1, 0..2) over a DEEP floor in block rows 0..3 (top at y = 64).
-TestWorld floorWorld() {
-    TestWorld world = makeTestWorld(false);
-    addAirChunks(*world, 0, 2, 0, 1, 0, 2);
-    for (int wx = 0; wx < 48; ++wx)
-        for (int wz = 0; wz < 48; ++wz)
-            for (int wy = 0; wy < 4; ++wy) setWorldBlock(*world, wx, wy, wz, BLOCK_DEEP);
-    return world;
-}
-
-Player aimingAt(World* world, float x, float y, float z, float yaw, float pitch) {
-    Player player = createPlayer(world, x, y, z);
-    player.yaw = yaw;
-    player.pitch = pitch;
-    return player;
-}
-
 // A player standing on the floor in block row z 25, looking level along +x.
-Player lookingEast(World& world, float x) { return aimingAt(&world, x, 64.0f, 25 * 16 + 8.0f, 0.0f, LEVEL); }
+Player lookingEast(World& world, float x) { return playerAt(x, 64.0f, 25 * 16 + 8.0f, 0.0f, LEVEL, &world); }
 
 // Standing over block column (bx, bz) and looking down.
 Player lookingDown(World& world, int bx, float feetY, int bz) {
-    return aimingAt(&world, 16.0f * bx + 8.0f, feetY, 16.0f * bz + 8.0f, 0.0f, PITCH_MAX);
+    return playerAt(16.0f * bx + 8.0f, feetY, 16.0f * bz + 8.0f, 0.0f, PITCH_MAX, &world);
 }
 
 Player clicking(Player player, bool left, bool right) {
@@ -116,7 +89,7 @@ TEST(PickRayTest, LookingDownFromTheLandedStartFindsTheSurfaceCell) {
 }
 
 TEST(PickRayTest, SamplesRunFromEightToSeventyNine) {
-    TestWorld world = floorWorld();
+    TestWorld world = makeFloorWorld();
     // Eye at x 504, in block 31: the block it stands in is never sampled.
     setWorldBlock(*world, 31, 5, 25, BLOCK_DEEP);
     setWorldBlock(*world, 33, 5, 25, BLOCK_DEEP);
@@ -130,7 +103,7 @@ TEST(PickRayTest, SamplesRunFromEightToSeventyNine) {
 
     // Block 36 starts at x 576: from x 497 the last sample, 79, just reaches
     // it; from x 496 only a sample at 80 would.
-    TestWorld far = floorWorld();
+    TestWorld far = makeFloorWorld();
     setWorldBlock(*far, 36, 5, 25, BLOCK_DEEP);
     EXPECT_FALSE(pickBlock(*far, lookingEast(*far, 496.0f)).hit);
     pick = pickBlock(*far, lookingEast(*far, 497.0f));
@@ -142,7 +115,7 @@ TEST(PickRayTest, SamplesRunFromEightToSeventyNine) {
 }
 
 TEST(PickRayTest, MissingChunksDoNotStopTheRay) {
-    TestWorld world = floorWorld();
+    TestWorld world = makeFloorWorld();
     EXPECT_FALSE(pickBlock(*world, lookingDown(*world, 25, 600.0f, 25)).hit);  // only missing chunks in reach
     Chunk*& slot = world->chunks[chunkSlot(1, 0, 1)];
     Chunk* const ground = slot;
@@ -153,10 +126,10 @@ TEST(PickRayTest, MissingChunksDoNotStopTheRay) {
 }
 
 TEST(PickRayTest, PointsJustOutsideTheLowFacesAreHits) {
-    TestWorld world = floorWorld();
+    TestWorld world = makeFloorWorld();
     // Looking toward -x from x 10: samples down to x -15 still truncate to the
     // real border block 0 (air here); x -16 is block -1, outside, solid.
-    const Player west = aimingAt(world.get(), 10.0f, 64.0f, 408.0f, PI, LEVEL);
+    const Player west = playerAt(10.0f, 64.0f, 408.0f, PI, LEVEL, world.get());
     PickResult pick = pickBlock(*world, west);
     expectBlock(pick, -1, 5, 25);
     EXPECT_EQ(pick.distance, 26.0f);
@@ -223,20 +196,20 @@ TEST(OutlineTest, BoxAroundTheDrawnCellTracedEdgeByEdge) {
 }
 
 TEST(EditTest, NothingHappensWithoutAClickOrAHit) {
-    TestWorld world = floorWorld();
+    TestWorld world = makeFloorWorld();
     meshAll(*world);
     const WorldCopy before = copyOf(*world);
     const Player player = lookingDown(*world, 25, 64.0f, 25);
     const PickResult pick = pickBlock(*world, player);
     ASSERT_TRUE(pick.hit);
     EXPECT_EQ(applyEdit(*world, player, pick).outcome, EDIT_NONE);
-    const Player sky = clicking(aimingAt(world.get(), 400.0f, 64.0f, 400.0f, 0.0f, PITCH_MIN), true, true);
+    const Player sky = clicking(playerAt(400.0f, 64.0f, 400.0f, 0.0f, PITCH_MIN, world.get()), true, true);
     EXPECT_EQ(applyEdit(*world, sky, pickBlock(*world, sky)).outcome, EDIT_NONE);
     expectUnchanged(*world, before);
 }
 
 TEST(EditTest, RemovalWinsOverPlacementAndSparesTheFloorLayer) {
-    TestWorld world = floorWorld();
+    TestWorld world = makeFloorWorld();
     meshAll(*world);
     const Player both = clicking(lookingDown(*world, 25, 64.0f, 25), true, true);
     PickResult pick = pickBlock(*world, both);
@@ -276,7 +249,7 @@ TEST(EditTest, RemovalWinsOverPlacementAndSparesTheFloorLayer) {
 }
 
 TEST(EditTest, PlacementGoesOneStepBackAlongTheRay) {
-    TestWorld world = floorWorld();
+    TestWorld world = makeFloorWorld();
     meshAll(*world);
     setWorldBlock(*world, 36, 5, 25, BLOCK_SURFACE);
     const Player player = clicking(lookingEast(*world, 497.0f), false, true);
@@ -285,7 +258,7 @@ TEST(EditTest, PlacementGoesOneStepBackAlongTheRay) {
     const EditResult edit = applyEdit(*world, player, pick);
     EXPECT_EQ(edit.outcome, EDIT_PLACED);
     // Sample 78 is at x 575, block 35: a DEEP block, in a cell away from any chunk face.
-    EXPECT_EQ(worldBlock(*world, 35, 5, 25), BLOCK_DEEP);
+    EXPECT_EQ(worldBlock(*world, 35, 5, 25), PLACED_BLOCK);
     EXPECT_EQ(worldBlock(*world, 36, 5, 25), BLOCK_SURFACE);
     ASSERT_EQ(edit.rebuiltCount, 1);
     EXPECT_EQ(edit.rebuilt[0], getChunk(*world, 2, 0, 1));
@@ -295,16 +268,16 @@ TEST(EditTest, PlacementGoesOneStepBackAlongTheRay) {
     // 129.5; sample 35 is just above it, in block (8, 4), while a point 16
     // units back would be in block 7.
     const Player slanted =
-        clicking(aimingAt(world.get(), 104.0f, 64.0f, 408.0f, 0.0f, 3 * PI / 4), false, true);
+        clicking(playerAt(104.0f, 64.0f, 408.0f, 0.0f, 3 * PI / 4, world.get()), false, true);
     const PickResult floorHit = pickBlock(*world, slanted);
     expectBlock(floorHit, 8, 3, 25);
     EXPECT_EQ(floorHit.distance, 36.0f);
     EXPECT_EQ(applyEdit(*world, slanted, floorHit).outcome, EDIT_PLACED);
-    EXPECT_EQ(worldBlock(*world, 8, 4, 25), BLOCK_DEEP);
+    EXPECT_EQ(worldBlock(*world, 8, 4, 25), PLACED_BLOCK);
 }
 
 TEST(EditTest, PlacementIntoTheBodyIsUndone) {
-    TestWorld world = floorWorld();
+    TestWorld world = makeFloorWorld();
     meshAll(*world);
     // Looking down: the cell above the floor holds the feet point.
     const Player down = clicking(lookingDown(*world, 25, 64.0f, 25), false, true);
@@ -328,7 +301,7 @@ TEST(EditTest, PlacementIntoTheBodyIsUndone) {
     const Player back = clicking(lookingEast(*world, 490.0f), false, true);
     edit = applyEdit(*world, back, pickBlock(*world, back));
     EXPECT_EQ(edit.outcome, EDIT_PLACED);
-    EXPECT_EQ(worldBlock(*world, 31, 5, 25), BLOCK_DEEP);
+    EXPECT_EQ(worldBlock(*world, 31, 5, 25), PLACED_BLOCK);
     EXPECT_TRUE(isPointFree(back, 490.0f, 64.0f, 408.0f));
     EXPECT_TRUE(isPointFree(back, 490.0f, 88.0f, 408.0f));
 }
@@ -336,7 +309,7 @@ TEST(EditTest, PlacementIntoTheBodyIsUndone) {
 TEST(EditTest, PlacementIntoAnOccupiedMissingOrOutsideCellIsRefused) {
     {
         // Hit at sample 8; sample 7 lands in the solid block the eye is in.
-        TestWorld world = floorWorld();
+        TestWorld world = makeFloorWorld();
         setWorldBlock(*world, 31, 5, 25, BLOCK_TRANSLUCENT);
         setWorldBlock(*world, 32, 5, 25, BLOCK_DEEP);
         meshAll(*world);
@@ -419,7 +392,7 @@ TEST(EditTest, EditsRebuildEveryChunkSharingAFaceWithTheCell) {
         const EditResult edit = applyEdit(*world, player, pick);
         EXPECT_EQ(edit.outcome, s.place ? EDIT_PLACED : EDIT_REMOVED);
         const int editedY = s.place ? s.hitY + 1 : s.hitY;
-        EXPECT_EQ(worldBlock(*world, s.bx, editedY, s.bz), s.place ? BLOCK_DEEP : BLOCK_AIR);
+        EXPECT_EQ(worldBlock(*world, s.bx, editedY, s.bz), s.place ? PLACED_BLOCK : BLOCK_AIR);
         ASSERT_EQ(edit.rebuiltCount, static_cast<int>(s.rebuilt.size()));
         EXPECT_EQ(edit.rebuilt[0], getChunk(*world, s.rebuilt[0].x, s.rebuilt[0].y, s.rebuilt[0].z));
         for (std::size_t i = 1; i < s.rebuilt.size(); ++i) {

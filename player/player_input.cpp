@@ -1,10 +1,4 @@
-#include "player/player_gl.h"
-
-#include <GL/gl.h>
-#include <GL/glu.h>
-
-#include "player/camera.h"
-#include "render/world_draw.h"
+#include "player/player_input.h"
 
 // Last: its macros (None, Status, ...) would clash with names above.
 #include <X11/Xlib.h>
@@ -74,6 +68,7 @@ PlayerInput readPlayerInput(sf::Window& window, bool focused, CursorAnchor& anch
     input.focused = focused;
     input.leftButton = sf::Mouse::isButtonPressed(sf::Mouse::Left);
     input.rightButton = sf::Mouse::isButtonPressed(sf::Mouse::Right);
+    input.home = sf::Keyboard::isKeyPressed(sf::Keyboard::Home);
     CursorLink& link = cursorLink();
     hideCursor(link, window.getSystemHandle(), focused);
     if (!focused) {
@@ -91,45 +86,4 @@ PlayerInput readPlayerInput(sf::Window& window, bool focused, CursorAnchor& anch
     input.cursorDy = motion.dy;
     moveCursor(link, motion);
     return input;
-}
-
-void updatePlayer(Player& player, sf::Window& window, bool focused, CursorAnchor& anchor) {
-    stepPlayer(player, readPlayerInput(window, focused, anchor));
-}
-
-void updateCamera(const Player& player, bool homeHeld) {
-    const CameraView v = cameraView(player, homeHeld);
-    gluLookAt(v.eye.x, v.eye.y, v.eye.z, v.target.x, v.target.y, v.target.z, v.up.x, v.up.y, v.up.z);
-    extractFrustum();
-}
-
-namespace {
-
-void drawOutline(Int3 block) {
-    float vertices[OUTLINE_VERTICES * 3];
-    outlineVertices(block, vertices);
-    GLubyte colours[OUTLINE_VERTICES * 4];
-    for (int v = 0; v < OUTLINE_VERTICES; ++v) {
-        colours[4 * v + 0] = colours[4 * v + 1] = colours[4 * v + 2] = 0;
-        colours[4 * v + 3] = 255;
-    }
-    // The texture-coordinate array still points at some chunk's mesh, which may
-    // be shorter than the outline: keep it and texturing off for the lines.
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisable(GL_TEXTURE_2D);
-    glVertexPointer(3, GL_FLOAT, 0, vertices);
-    glColorPointer(4, GL_UNSIGNED_BYTE, 0, colours);
-    glDrawArrays(GL_LINES, 0, OUTLINE_VERTICES);
-    glEnable(GL_TEXTURE_2D);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-}
-
-}  // namespace
-
-PickAndEditResult pickAndEdit(World& world, const Player& player) {
-    PickAndEditResult result = {pickBlock(world, player), {EDIT_NONE, 0, {}}};
-    if (!result.pick.hit) return result;
-    drawOutline(result.pick.block);
-    result.edit = applyEdit(world, player, result.pick);
-    return result;
 }
