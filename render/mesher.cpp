@@ -7,6 +7,7 @@
 #endif
 
 #include "render/block_textures.h"
+#include "render/face_runs.h"
 #include "world/startup_block.h"
 
 namespace {
@@ -350,9 +351,15 @@ void emitFace(ChunkMesh& mesh, Face face, int x, int y, int z, BlockId kind, int
     writeFace(mesh, face, x, y, z, texCoords, faceGrey(light));
 }
 
-void buildChunkMesh(Chunk& chunk) { buildMesh(chunk, nullptr); }
+void buildChunkMesh(Chunk& chunk) {
+    buildMesh(chunk, nullptr);
+    deriveFaceRuns(chunk.faces, chunk.mesh);
+}
 
 void meshAllChunks(World& world) {
     MeshBlocks blocks = {&world, nullptr, 0};
-    for (Chunk* chunk : world.chunks) buildMesh(*chunk, &blocks);
+    for (Chunk* chunk : world.chunks) {
+        buildMesh(*chunk, &blocks);
+        deriveFaceRuns(chunk->faces, chunk->mesh);
+    }
 }

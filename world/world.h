@@ -37,6 +37,17 @@ struct ChunkMesh {
     std::uint32_t texCoordCount;
 };
 
+// Derived from the chunk's mesh and rebuilt with it, never the other way
+// round: what the drawing needs to send only the faces that can face the eye,
+// in the mesh's own order (see render/face_runs.h).
+struct ChunkFaceRuns {
+    std::uint8_t* codes;  // one per face of the mesh: its direction and the layer of its plane
+    std::uint32_t faceCount;
+    std::uint32_t* runs;  // first vertex and vertex count of each run last drawn; room for every run
+    std::uint32_t runCount;
+    std::uint32_t runsKey;  // the selection those runs were made for; 0 when there are none
+};
+
 struct Chunk {
     World* world;
     std::int32_t cx;
@@ -46,6 +57,7 @@ struct Chunk {
     std::uint8_t reserved[CHUNK_CELLS];
     LightByte light[CHUNK_CELLS];
     ChunkMesh mesh;
+    ChunkFaceRuns faces;
 };
 
 struct World {
@@ -81,6 +93,9 @@ void allocateChunks(World& world);
 
 // Releases the chunk's mesh arrays (leaving empty ones is the caller's business).
 void freeChunkMesh(ChunkMesh& mesh);
+
+// Releases the face runs' arrays and leaves them empty.
+void freeChunkFaceRuns(ChunkFaceRuns& faces);
 
 // Frees a chunk from newChunk or allocateChunks, with its mesh arrays.
 void freeChunk(Chunk* chunk);

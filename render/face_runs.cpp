@@ -1,0 +1,129 @@
+#include "render/face_runs.h"
+
+#include <cmath>
+
+#include "render/mesher.h"
+
+namespace {
+
+constexpr int LAYER_BITS = 5;
+constexpr int LAYER_LIMIT = 18;  // layers 0..17; a bound of 18 takes every layer or none
+
+bool positiveFace(int face) { return face & 1; }
+
+// Layer of a plane at P (-16..256, chunk units): toward the face's front the
+// layer's planes lie at 16 q - 16 or beyond, away from it at 16 q - 16 or before.
+int planeLayer(int face, int plane) { return positiveFace(face) ? (plane + 16) >> 4 : (plane + 31) >> 4; }
+
+std::uint8_t codeOfFace(const std::int16_t* p) {
+    const int d1[3] = {p[3] - p[0], p[4] - p[1], p[5] - p[2]};
+    const int d2[3] = {p[6] - p[0], p[7] - p[1], p[8] - p[2]};
+    // The axis on which the first triangle is flat, and the sign of its
+    // normal there (counter-clockwise seen from the front).
+    int axis, normal;
+    if (d1[0] == 0 && d2[0] == 0) {
+        axis = 0;
+        normal = d1[1] * d2[2] - d1[2] * d2[1];
+    } else if (d1[1] == 0 && d2[1] == 0) {
+        axis = 1;
+        normal = d1[2] * d2[0] - d1[0] * d2[2];
+    } else {
+        axis = 2;
+        normal = d1[0] * d2[1] - d1[1] * d2[0];
+    }
+    static constexpr int NEGATIVE_FACE[3] = {FACE_NEG_X, FACE_NEG_Y, FACE_NEG_Z};
+    const int face = NEGATIVE_FACE[axis] + (normal > 0);
+    return static_cast<std::uint8_t>(face << LAYER_BITS | planeLayer(face, p[axis]));
+}
+
+// Bound for a face direction whose planes' eye-side coordinate is `eye`
+// (chunk units): negative faces are selected from the bound's layer up,
+// positive ones below it.
+int layerBound(int face, double eye) {
+    double bound = positiveFace(face) ? std::ceil((eye + 16.0 + FACE_BACK_MARGIN) / 16.0)
+                                      : std::floor((eye + 16.0 - FACE_BACK_MARGIN) / 16.0) + 1.0;
+    // Not a number selects every face.
+    if (positiveFace(face)) return bound < 0.0 ? 0 : bound < LAYER_LIMIT ? static_cast<int>(bound) : LAYER_LIMIT;
+    return bound > LAYER_LIMIT ? LAYER_LIMIT : bound > 0.0 ? static_cast<int>(bound) : 0;
+}
+
+}  // namespace
+
+void deriveFaceRuns(ChunkFaceRuns& faces, const ChunkMesh& mesh) {
+    freeChunkFaceRuns(faces);
+    const std::uint32_t count = mesh.positionCount / POSITIONS_PER_FACE;
+    if (count == 0) return;
+    faces.codes = new std::uint8_t[count];
+    faces.faceCount = count;
+    for (std::uint32_t f = 0; f < count; ++f) faces.codes[f] = codeOfFace(mesh.positions + f * POSITIONS_PER_FACE);
+}
+
+EyePoint eyeOfView(const float projection[16], const float modelview[16]) {
+    const double nan = std::nan("");
+    // Row 3 of a perspective projection about the origin is (0, 0, -1, 0).
+    if (projection[3] != 0.0f || projection[7] != 0.0f || projection[11] != -1.0f || projection[15] != 0.0f)
+        return {nan, nan, nan};
+    // Solve A e = -t for the upper 3 x 3 A and translation t (column-major).
+    const auto a = [&](int row, int column) { return static_cast<double>(modelview[4 * column + row]); };
+    const double t[3] = {-static_cast<double>(modelview[12]), -static_cast<double>(modelview[13]),
+                         -static_cast<double>(modelview[14])};
+    const double det = a(0, 0) * (a(1, 1) * a(2, 2) - a(1, 2) * a(2, 1)) -
+                       a(0, 1) * (a(1, 0) * a(2, 2) - a(1, 2) * a(2, 0)) +
+                       a(0, 2) * (a(1, 0) * a(2, 1) - a(1, 1) * a(2, 0));
+    if (!(std::fabs(det) > 1e-12)) return {nan, nan, nan};
+    // Cramer's rule, one column replaced by t at a time.
+    double e[3];
+    for (int c = 0; c < 3; ++c) {
+        const auto m = [&](int row, int column) { return column == c ? t[row] : a(row, column); };
+        e[c] = (m(0, 0) * (m(1, 1) * m(2, 2) - m(1, 2) * m(2, 1)) - m(0, 1) * (m(1, 0) * m(2, 2) - m(1, 2) * m(2, 0)) +
+                m(0, 2) * (m(1, 0) * m(2, 1) - m(1, 1) * m(2, 0))) /
+               det;
+    }
+    return {e[0], e[1], e[2]};
+}
+
+std::uint32_t faceSelectionKey(EyePoint eye, int cx, int cy, int cz) {
+    const double local[FACE_COUNT] = {eye.x - UNITS_PER_CHUNK * cx, eye.x - UNITS_PER_CHUNK * cx,
+                                      eye.z - UNITS_PER_CHUNK * cz, eye.z - UNITS_PER_CHUNK * cz,
+                                      eye.y - UNITS_PER_CHUNK * cy, eye.y - UNITS_PER_CHUNK * cy};
+    std::uint32_t key = 1u << 31;
+    for (int face = 0; face < FACE_COUNT; ++face)
+        key |= static_cast<std::uint32_t>(layerBound(face, local[face])) << (LAYER_BITS * face);
+    return key;
+}
+
+bool faceSelected(std::uint32_t key, std::uint8_t code) {
+    const int face = code >> LAYER_BITS, layer = code & ((1 << LAYER_BITS) - 1);
+    if (face >= FACE_COUNT) return false;
+    const int bound = static_cast<int>(key >> (LAYER_BITS * face) & ((1u << LAYER_BITS) - 1));
+    return positiveFace(face) ? layer < bound : layer >= bound;
+}
+
+std::uint32_t selectFaceRuns(ChunkFaceRuns& faces, std::uint32_t key) {
+    if (faces.faceCount == 0 || key == faces.runsKey) return faces.runCount;
+    // Runs are separated by gaps of more than FACE_RUN_GAP faces: at most one a face.
+    if (!faces.runs) faces.runs = new std::uint32_t[2 * std::size_t{faces.faceCount}];
+    bool selected[256];
+    for (int code = 0; code < 256; ++code) selected[code] = faceSelected(key, static_cast<std::uint8_t>(code));
+    std::uint32_t runs = 0, first = 0, end = 0;  // the open run covers faces first .. end - 1
+    for (std::uint32_t f = 0; f < faces.faceCount; ++f) {
+        if (!selected[faces.codes[f]]) continue;
+        if (end == 0 || f - end > FACE_RUN_GAP) {
+            if (end != 0) {
+                faces.runs[2 * runs] = 6 * first;
+                faces.runs[2 * runs + 1] = 6 * (end - first);
+                ++runs;
+            }
+            first = f;
+        }
+        end = f + 1;
+    }
+    if (end != 0) {
+        faces.runs[2 * runs] = 6 * first;
+        faces.runs[2 * runs + 1] = 6 * (end - first);
+        ++runs;
+    }
+    faces.runCount = runs;
+    faces.runsKey = key;
+    return runs;
+}
