@@ -7,7 +7,7 @@
 #endif
 
 #include "render/block_textures.h"
-#include "render/face_runs.h"
+#include "render/face_index.h"
 #include "world/startup_block.h"
 
 namespace {
@@ -353,13 +353,13 @@ void emitFace(ChunkMesh& mesh, Face face, int x, int y, int z, BlockId kind, int
 
 void buildChunkMesh(Chunk& chunk) {
     buildMesh(chunk, nullptr);
-    deriveFaceRuns(chunk.faces, chunk.mesh);
+    deriveFaceIndex(chunk.faces, chunk.mesh);
 }
 
 void meshAllChunks(World& world) {
     MeshBlocks blocks = {&world, nullptr, 0};
     for (Chunk* chunk : world.chunks) {
         buildMesh(*chunk, &blocks);
-        deriveFaceRuns(chunk->faces, chunk->mesh);
+        deriveFaceIndex(chunk->faces, chunk->mesh);
     }
 }

@@ -2,7 +2,7 @@
 
 #include <GL/gl.h>
 
-#include "render/face_runs.h"
+#include "render/face_index.h"
 #include "render/frustum.h"
 
 void extractFrustum() {
@@ -25,12 +25,10 @@ int drawWorld(const World& world) {
                 Chunk* chunk = world.chunks[chunkSlot(x, y, z)];
                 if (!chunk) continue;
                 ++drawn;
-                // Only the runs of faces that can face the eye: the software
-                // renderer transforms every vertex it is sent before it culls.
-                // Plain array draws of the mesh's own vertices, as a whole-mesh
-                // draw sends them, give exactly its picture.
-                ChunkFaceRuns& faces = chunk->faces;
-                const std::uint32_t runs = selectFaceRuns(faces, faceSelectionKey(eye, x, y, z));
+                // Only the faces that can face the eye: the software renderer
+                // transforms every vertex it is sent before it culls.
+                ChunkFaceIndex& faces = chunk->faces;
+                const std::uint32_t count = selectFaces(faces, faceSelectionKey(eye, x, y, z));
                 const ChunkMesh& mesh = chunk->mesh;
                 const float ox = static_cast<float>(UNITS_PER_CHUNK * x);
                 const float oy = static_cast<float>(UNITS_PER_CHUNK * y);
@@ -40,13 +38,12 @@ int drawWorld(const World& world) {
                 // model-view changed, and the chunks after this one must be
                 // drawn through the very matrix a whole-world draw would use.
                 glTranslatef(ox, oy, oz);
-                if (runs != 0) {
+                if (count != 0) {
                     glVertexPointer(3, GL_SHORT, 0, mesh.positions);
                     glColorPointer(4, GL_UNSIGNED_BYTE, 0, mesh.colours);
                     glTexCoordPointer(2, GL_FLOAT, 0, mesh.texCoords);
-                    for (std::uint32_t r = 0; r < runs; ++r)
-                        glDrawArrays(GL_TRIANGLES, static_cast<GLint>(faces.runs[2 * r]),
-                                     static_cast<GLsizei>(faces.runs[2 * r + 1]));
+                    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count),
+                                   shortFaceIndices(faces) ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT, faces.indices);
                 }
                 glTranslatef(-ox, -oy, -oz);
             }

@@ -6,9 +6,9 @@
 // Reads the current projection and model-view matrices into frustumPlanes.
 void extractFrustum();
 
-// Per chunk that passes the frustum test, translated draws straight from the
-// chunk's client-side arrays of the runs of faces that can face the eye, in
-// mesh order (a chunk with none is not sent).
+// One translated draw per chunk that passes the frustum test, straight from
+// the chunk's client-side arrays, of the faces that can face the eye: through
+// the chunk's index list, in mesh order (a chunk with none is not sent).
 // Leaves the model-view matrix unchanged. Returns the number of chunks that
 // passed the test.
 int drawWorld(const World& world);

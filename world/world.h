@@ -39,13 +39,14 @@ struct ChunkMesh {
 
 // Derived from the chunk's mesh and rebuilt with it, never the other way
 // round: what the drawing needs to send only the faces that can face the eye,
-// in the mesh's own order (see render/face_runs.h).
-struct ChunkFaceRuns {
+// in the mesh's own order (see render/face_index.h).
+struct ChunkFaceIndex {
     std::uint8_t* codes;  // one per face of the mesh: its direction and the layer of its plane
     std::uint32_t faceCount;
-    std::uint32_t* runs;  // first vertex and vertex count of each run last drawn; room for every run
-    std::uint32_t runCount;
-    std::uint32_t runsKey;  // the selection those runs were made for; 0 when there are none
+    void* indices;  // the vertex index list last drawn, 16-bit when the mesh has at most 65536
+                    // vertices, else 32-bit; room for every face
+    std::uint32_t indexCount;
+    std::uint32_t indexKey;  // the selection that list was made for; 0 when there is none
 };
 
 struct Chunk {
@@ -57,7 +58,7 @@ struct Chunk {
     std::uint8_t reserved[CHUNK_CELLS];
     LightByte light[CHUNK_CELLS];
     ChunkMesh mesh;
-    ChunkFaceRuns faces;
+    ChunkFaceIndex faces;
 };
 
 struct World {
@@ -94,8 +95,8 @@ void allocateChunks(World& world);
 // Releases the chunk's mesh arrays (leaving empty ones is the caller's business).
 void freeChunkMesh(ChunkMesh& mesh);
 
-// Releases the face runs' arrays and leaves them empty.
-void freeChunkFaceRuns(ChunkFaceRuns& faces);
+// Releases the face index's arrays and leaves it empty.
+void freeChunkFaceIndex(ChunkFaceIndex& faces);
 
 // Frees a chunk from newChunk or allocateChunks, with its mesh arrays.
 void freeChunk(Chunk* chunk);

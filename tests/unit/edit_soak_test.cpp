@@ -46,13 +46,13 @@ std::size_t meshBytes(const World& world) {
     static Chunk scratch;
     std::memcpy(static_cast<void*>(&scratch), &chunk, sizeof(Chunk));
     scratch.mesh = ChunkMesh{new std::int16_t[1], new std::uint8_t[1], new float[1], 0, 0, 0};
-    scratch.faces = ChunkFaceRuns{nullptr, 0, nullptr, 0, 0};
+    scratch.faces = ChunkFaceIndex{nullptr, 0, nullptr, 0, 0};
     buildChunkMesh(scratch);
     const ChunkMesh& a = chunk.mesh;
     const ChunkMesh& b = scratch.mesh;
     // The face codes the drawing selects by must follow the mesh too.
-    const ChunkFaceRuns& fa = chunk.faces;
-    const ChunkFaceRuns& fb = scratch.faces;
+    const ChunkFaceIndex& fa = chunk.faces;
+    const ChunkFaceIndex& fb = scratch.faces;
     const bool same = a.positionCount == b.positionCount && a.colourCount == b.colourCount &&
                       a.texCoordCount == b.texCoordCount &&
                       std::memcmp(a.positions, b.positions, a.positionCount * 2) == 0 &&
@@ -61,7 +61,7 @@ std::size_t meshBytes(const World& world) {
                       fa.faceCount == fb.faceCount &&
                       (fa.faceCount == 0 || std::memcmp(fa.codes, fb.codes, fa.faceCount) == 0);
     freeChunkMesh(scratch.mesh);
-    freeChunkFaceRuns(scratch.faces);
+    freeChunkFaceIndex(scratch.faces);
     if (same) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "chunk (" << chunk.cx << ", " << chunk.cy << ", " << chunk.cz
                                          << ") has a stale mesh: " << a.positionCount << " positions stored, "

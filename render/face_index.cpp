@@ -1,6 +1,7 @@
-#include "render/face_runs.h"
+#include "render/face_index.h"
 
 #include <cmath>
+#include <new>
 
 #include "render/mesher.h"
 
@@ -49,8 +50,8 @@ int layerBound(int face, double eye) {
 
 }  // namespace
 
-void deriveFaceRuns(ChunkFaceRuns& faces, const ChunkMesh& mesh) {
-    freeChunkFaceRuns(faces);
+void deriveFaceIndex(ChunkFaceIndex& faces, const ChunkMesh& mesh) {
+    freeChunkFaceIndex(faces);
     const std::uint32_t count = mesh.positionCount / POSITIONS_PER_FACE;
     if (count == 0) return;
     faces.codes = new std::uint8_t[count];
@@ -99,31 +100,32 @@ bool faceSelected(std::uint32_t key, std::uint8_t code) {
     return positiveFace(face) ? layer < bound : layer >= bound;
 }
 
-std::uint32_t selectFaceRuns(ChunkFaceRuns& faces, std::uint32_t key) {
-    if (faces.faceCount == 0 || key == faces.runsKey) return faces.runCount;
-    // Runs are separated by gaps of more than FACE_RUN_GAP faces: at most one a face.
-    if (!faces.runs) faces.runs = new std::uint32_t[2 * std::size_t{faces.faceCount}];
+namespace {
+
+template <typename Index>
+std::uint32_t fillIndices(Index* out, const std::uint8_t* codes, std::uint32_t faceCount, const bool selected[256]) {
+    Index* next = out;
+    for (std::uint32_t f = 0; f < faceCount; ++f) {
+        if (!selected[codes[f]]) continue;
+        const auto first = static_cast<Index>(6 * f);
+        for (Index v = 0; v < 6; ++v) next[v] = static_cast<Index>(first + v);
+        next += 6;
+    }
+    return static_cast<std::uint32_t>(next - out);
+}
+
+}  // namespace
+
+std::uint32_t selectFaces(ChunkFaceIndex& faces, std::uint32_t key) {
+    if (faces.faceCount == 0 || key == faces.indexKey) return faces.indexCount;
+    const bool isShort = shortFaceIndices(faces);
+    if (!faces.indices)
+        faces.indices = ::operator new(std::size_t{faces.faceCount} * 6 * (isShort ? 2 : 4));
     bool selected[256];
     for (int code = 0; code < 256; ++code) selected[code] = faceSelected(key, static_cast<std::uint8_t>(code));
-    std::uint32_t runs = 0, first = 0, end = 0;  // the open run covers faces first .. end - 1
-    for (std::uint32_t f = 0; f < faces.faceCount; ++f) {
-        if (!selected[faces.codes[f]]) continue;
-        if (end == 0 || f - end > FACE_RUN_GAP) {
-            if (end != 0) {
-                faces.runs[2 * runs] = 6 * first;
-                faces.runs[2 * runs + 1] = 6 * (end - first);
-                ++runs;
-            }
-            first = f;
-        }
-        end = f + 1;
-    }
-    if (end != 0) {
-        faces.runs[2 * runs] = 6 * first;
-        faces.runs[2 * runs + 1] = 6 * (end - first);
-        ++runs;
-    }
-    faces.runCount = runs;
-    faces.runsKey = key;
-    return runs;
+    faces.indexCount =
+        isShort ? fillIndices(static_cast<std::uint16_t*>(faces.indices), faces.codes, faces.faceCount, selected)
+                : fillIndices(static_cast<std::uint32_t*>(faces.indices), faces.codes, faces.faceCount, selected);
+    faces.indexKey = key;
+    return faces.indexCount;
 }
