@@ -7,35 +7,10 @@
 
 namespace {
 
-constexpr int LAYER_BITS = 5;
+constexpr int LAYER_BITS = FACE_LAYER_BITS;
 constexpr int LAYER_LIMIT = 18;  // layers 0..17; a bound of 18 takes every layer or none
 
 bool positiveFace(int face) { return face & 1; }
-
-// Layer of a plane at P (-16..256, chunk units): toward the face's front the
-// layer's planes lie at 16 q - 16 or beyond, away from it at 16 q - 16 or before.
-int planeLayer(int face, int plane) { return positiveFace(face) ? (plane + 16) >> 4 : (plane + 31) >> 4; }
-
-std::uint8_t codeOfFace(const std::int16_t* p) {
-    const int d1[3] = {p[3] - p[0], p[4] - p[1], p[5] - p[2]};
-    const int d2[3] = {p[6] - p[0], p[7] - p[1], p[8] - p[2]};
-    // The axis on which the first triangle is flat, and the sign of its
-    // normal there (counter-clockwise seen from the front).
-    int axis, normal;
-    if (d1[0] == 0 && d2[0] == 0) {
-        axis = 0;
-        normal = d1[1] * d2[2] - d1[2] * d2[1];
-    } else if (d1[1] == 0 && d2[1] == 0) {
-        axis = 1;
-        normal = d1[2] * d2[0] - d1[0] * d2[2];
-    } else {
-        axis = 2;
-        normal = d1[0] * d2[1] - d1[1] * d2[0];
-    }
-    static constexpr int NEGATIVE_FACE[3] = {FACE_NEG_X, FACE_NEG_Y, FACE_NEG_Z};
-    const int face = NEGATIVE_FACE[axis] + (normal > 0);
-    return static_cast<std::uint8_t>(face << LAYER_BITS | planeLayer(face, p[axis]));
-}
 
 // Bound for a face direction whose planes' eye-side coordinate is `eye`
 // (chunk units): negative faces are selected from the bound's layer up,
@@ -50,13 +25,12 @@ int layerBound(int face, double eye) {
 
 }  // namespace
 
-void deriveFaceIndex(ChunkFaceIndex& faces, const ChunkMesh& mesh) {
+std::uint8_t* resetFaceIndex(ChunkFaceIndex& faces, std::uint32_t faceCount) {
     freeChunkFaceIndex(faces);
-    const std::uint32_t count = mesh.positionCount / POSITIONS_PER_FACE;
-    if (count == 0) return;
-    faces.codes = new std::uint8_t[count];
-    faces.faceCount = count;
-    for (std::uint32_t f = 0; f < count; ++f) faces.codes[f] = codeOfFace(mesh.positions + f * POSITIONS_PER_FACE);
+    if (faceCount == 0) return nullptr;
+    faces.codes = new std::uint8_t[faceCount];
+    faces.faceCount = faceCount;
+    return faces.codes;
 }
 
 EyePoint eyeOfView(const float projection[16], const float modelview[16]) {

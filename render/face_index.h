@@ -1,6 +1,6 @@
 #pragma once
-// Which faces of a chunk's mesh can face the eye. Every face gets a code, its
-// direction and the layer of its plane; for one eye position a chunk's
+// Which faces of a chunk's mesh can face the eye. The mesh builder gives
+// every face a code beside it, its direction and the layer of its plane; for one eye position a chunk's
 // selection is a bound on the layers of each direction, and its index list
 // names the vertices of the selected faces in the mesh's own order. Every
 // face left out is a back face, which culling would drop anyway, so drawing
@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "render/mesher.h"
 #include "world/world.h"
 
 // A face is left out only when the eye is at least this far behind its plane.
@@ -15,8 +16,23 @@
 // the front; inside the world that rounding stays far below one unit.
 constexpr double FACE_BACK_MARGIN = 16.0;
 
-// Rebuilds the codes from the mesh's positions and drops the index list.
-void deriveFaceIndex(ChunkFaceIndex& faces, const ChunkMesh& mesh);
+constexpr int FACE_LAYER_BITS = 5;
+
+// The code of a face emitted for the cell origin (x, y, z), as the mesh
+// builder passes it: its direction, and the layer of its plane P (-16..256):
+// toward the face's front the layer's planes lie at 16 layer - 16 or beyond,
+// away from it at 16 layer - 16 or before.
+constexpr std::uint8_t faceCode(Face face, int x, int y, int z) {
+    constexpr int PLANE_OFFSET[FACE_COUNT] = {0, 16, 0, 16, -16, 0};
+    const int origin = face <= FACE_POS_X ? x : face <= FACE_POS_Z ? z : y;
+    const int plane = origin + PLANE_OFFSET[face];
+    const bool positive = face & 1;
+    return static_cast<std::uint8_t>(face << FACE_LAYER_BITS | (plane + (positive ? 16 : 31)) >> 4);
+}
+
+// Drops the index list and the old codes, and gives room for `faceCount`
+// new ones, which the mesh builder writes face by face (nullptr for none).
+std::uint8_t* resetFaceIndex(ChunkFaceIndex& faces, std::uint32_t faceCount);
 
 struct EyePoint {
     double x, y, z;

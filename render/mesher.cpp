@@ -310,6 +310,8 @@ void buildMesh(Chunk& chunk, MeshBlocks* blocks) {
     const std::uint32_t faces = findFaces(n, rows);
     ChunkMesh& mesh = chunk.mesh;
     allocateMesh(mesh, faces, blocks);
+    // Each face's code is written beside it, from the same cell origin.
+    std::uint8_t* code = resetFaceIndex(chunk.faces, faces);
     if (faces == 0) return;
 
     FaceTexCache texCache;
@@ -334,9 +336,12 @@ void buildMesh(Chunk& chunk, MeshBlocks* blocks) {
                         // both sides are lit by the open cell above.
                         emitFace(mesh, FACE_POS_Y, X, Y - 1, Z, kind, light);
                         emitFace(mesh, FACE_NEG_Y, X, Y + 15, Z, kind, light);
+                        *code++ = faceCode(FACE_POS_Y, X, Y - 1, Z);
+                        *code++ = faceCode(FACE_NEG_Y, X, Y + 15, Z);
                     } else {
                         writeFace(mesh, face, X, Y, Z, cachedTexCoords(texCache, face, kind),
                                   faceGrey(light));
+                        *code++ = faceCode(face, X, Y, Z);
                     }
                 }
             }
@@ -353,13 +358,11 @@ void emitFace(ChunkMesh& mesh, Face face, int x, int y, int z, BlockId kind, int
 
 void buildChunkMesh(Chunk& chunk) {
     buildMesh(chunk, nullptr);
-    deriveFaceIndex(chunk.faces, chunk.mesh);
 }
 
 void meshAllChunks(World& world) {
     MeshBlocks blocks = {&world, nullptr, 0};
     for (Chunk* chunk : world.chunks) {
         buildMesh(*chunk, &blocks);
-        deriveFaceIndex(chunk->faces, chunk->mesh);
     }
 }
