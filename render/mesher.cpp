@@ -356,13 +356,9 @@ void emitFace(ChunkMesh& mesh, Face face, int x, int y, int z, BlockId kind, int
     writeFace(mesh, face, x, y, z, texCoords, faceGrey(light));
 }
 
-void buildChunkMesh(Chunk& chunk) {
-    buildMesh(chunk, nullptr);
-}
+void buildChunkMesh(Chunk& chunk) { buildMesh(chunk, nullptr); }
 
 void meshAllChunks(World& world) {
     MeshBlocks blocks = {&world, nullptr, 0};
-    for (Chunk* chunk : world.chunks) {
-        buildMesh(*chunk, &blocks);
-    }
+    for (Chunk* chunk : world.chunks) buildMesh(*chunk, &blocks);
 }
