@@ -28,10 +28,11 @@ for run in $(seq "$runs"); do
   for side in base new; do
     dir=$new
     [ "$side" = base ] && dir=$base/build/game
-    echo "run $run, $side ($commit for base): load average $(cut -d' ' -f1-3 /proc/loadavg)"
-    bash "$here/bench/frame_rate.sh" "$dir" "$seconds" | tee /dev/stderr | grep ' fps ' | sed "s/^/$side|/" >>"$lines"
+    echo "run $run, $side: load average $(cut -d' ' -f1-3 /proc/loadavg)"
+    bash "$here/bench/frame_rate.sh" "$dir" "$seconds" | grep ' fps ' | sed "s/^/$side|/" | tee -a "$lines" |
+      sed 's/^[a-z]*|/  /'
   done
-done 2>/dev/null
+done
 
 # Lines read "side|VIEW (28 wide)  F fps  logic L us  draw D us ...".
 awk -F'|' '
