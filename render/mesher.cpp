@@ -7,6 +7,7 @@
 #endif
 
 #include "render/block_textures.h"
+#include "render/face_index.h"
 #include "world/huge_page_arena.h"
 
 namespace {
@@ -319,6 +320,8 @@ void buildMesh(Chunk& chunk, MeshBlocks* blocks) {
     const std::uint32_t faces = findFaces(n, rows);
     ChunkMesh& mesh = chunk.mesh;
     allocateMesh(mesh, faces, blocks);
+    // Each face's code is written beside it, from the same cell origin.
+    std::uint8_t* code = resetFaceIndex(chunk.faces, faces);
     if (faces == 0) return;
 
     FaceTexCache texCache;
@@ -343,9 +346,12 @@ void buildMesh(Chunk& chunk, MeshBlocks* blocks) {
                         // both sides are lit by the open cell above.
                         emitFace(mesh, FACE_POS_Y, X, Y - 1, Z, kind, light);
                         emitFace(mesh, FACE_NEG_Y, X, Y + 15, Z, kind, light);
+                        *code++ = faceCode(FACE_POS_Y, X, Y - 1, Z);
+                        *code++ = faceCode(FACE_NEG_Y, X, Y + 15, Z);
                     } else {
                         writeFace(mesh, face, X, Y, Z, cachedTexCoords(texCache, face, kind),
                                   faceGrey(light));
+                        *code++ = faceCode(face, X, Y, Z);
                     }
                 }
             }

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include "render/face_index.h"
 #include "render/frustum.h"
 
 void extractFrustum() {
@@ -12,25 +13,39 @@ void extractFrustum() {
 }
 
 int drawWorld(const World& world) {
+    float projection[16], modelview[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    const EyePoint eye = eyeOfView(projection, modelview);
     int drawn = 0;
     for (int x = 0; x < WORLD_CHUNKS_X; ++x)
         for (int y = 0; y < WORLD_CHUNKS_Y; ++y)
             for (int z = 0; z < WORLD_CHUNKS_Z; ++z) {
                 if (!chunkInFrustum(frustumPlanes, x, y, z)) continue;
-                const Chunk* chunk = world.chunks[chunkSlot(x, y, z)];
+                Chunk* chunk = world.chunks[chunkSlot(x, y, z)];
                 if (!chunk) continue;
+                ++drawn;
+                // Only the faces that can face the eye: the software renderer
+                // transforms every vertex it is sent before it culls.
+                ChunkFaceIndex& faces = chunk->faces;
+                const std::uint32_t count = selectFaces(faces, faceSelectionKey(eye, x, y, z));
                 const ChunkMesh& mesh = chunk->mesh;
                 const float ox = static_cast<float>(UNITS_PER_CHUNK * x);
                 const float oy = static_cast<float>(UNITS_PER_CHUNK * y);
                 const float oz = static_cast<float>(UNITS_PER_CHUNK * z);
+                // The move and its undoing, even with nothing to draw: in
+                // single precision the pair can leave the last bits of the
+                // model-view changed, and the chunks after this one must be
+                // drawn through the very matrix a whole-world draw would use.
                 glTranslatef(ox, oy, oz);
-                glVertexPointer(3, GL_SHORT, 0, mesh.positions);
-                glColorPointer(4, GL_UNSIGNED_BYTE, 0, mesh.colours);
-                glTexCoordPointer(2, GL_FLOAT, 0, mesh.texCoords);
-                glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(mesh.positionCount / 3));
-                // Whole numbers, exact in single precision: this undoes the move exactly.
+                if (count != 0) {
+                    glVertexPointer(3, GL_SHORT, 0, mesh.positions);
+                    glColorPointer(4, GL_UNSIGNED_BYTE, 0, mesh.colours);
+                    glTexCoordPointer(2, GL_FLOAT, 0, mesh.texCoords);
+                    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count),
+                                   shortFaceIndices(faces) ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT, faces.indices);
+                }
                 glTranslatef(-ox, -oy, -oz);
-                ++drawn;
             }
     return drawn;
 }

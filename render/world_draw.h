@@ -7,6 +7,8 @@
 void extractFrustum();
 
 // One translated draw per chunk that passes the frustum test, straight from
-// the chunk's client-side arrays. Leaves the model-view matrix unchanged.
-// Returns the number of chunks drawn.
+// the chunk's client-side arrays, of the faces that can face the eye: through
+// the chunk's index list, in mesh order (a chunk with none is not sent).
+// Leaves the model-view matrix unchanged. Returns the number of chunks that
+// passed the test.
 int drawWorld(const World& world);

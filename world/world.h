@@ -39,6 +39,18 @@ struct ChunkMesh {
     std::uint32_t texCoordCount;
 };
 
+// Derived from the chunk's mesh and rebuilt with it, never the other way
+// round: what the drawing needs to send only the faces that can face the eye,
+// in the mesh's own order (see render/face_index.h).
+struct ChunkFaceIndex {
+    std::uint8_t* codes;  // one per face of the mesh: its direction and the layer of its plane
+    std::uint32_t faceCount;
+    void* indices;  // the vertex index list last drawn, 16-bit when the mesh has at most 65536
+                    // vertices, else 32-bit; room for every face
+    std::uint32_t indexCount;
+    std::uint32_t indexKey;  // the selection that list was made for; 0 when there is none
+};
+
 struct Chunk {
     World* world;
     std::int32_t cx;
@@ -50,6 +62,7 @@ struct Chunk {
     std::uint8_t reserved[CHUNK_CELLS];
     LightByte light[CHUNK_CELLS];
     ChunkMesh mesh;
+    ChunkFaceIndex faces;
 };
 
 struct World {
@@ -85,6 +98,9 @@ void allocateChunks(World& world);
 
 // Releases the chunk's mesh arrays (leaving empty ones is the caller's business).
 void freeChunkMesh(ChunkMesh& mesh);
+
+// Releases the face index's arrays and leaves it empty.
+void freeChunkFaceIndex(ChunkFaceIndex& faces);
 
 // Frees a chunk from newChunk or allocateChunks, with its mesh arrays.
 void freeChunk(Chunk* chunk);

@@ -358,7 +358,7 @@ TEST_F(WorldDraw, DrawsNothingWithoutPlanesOrWithTheWorldBehind) {
 }
 
 // High in the empty sky looking up, with a short far plane, only faceless
-// chunks of the top layer are in view: each gets a draw of no vertices.
+// chunks of the top layer are in view: each counts as drawn but sends nothing.
 TEST_F(WorldDraw, ChunksWithoutFacesDrawZeroVertices) {
     for (const Chunk* chunk : world_.chunks) {
         if (chunk->cy < WORLD_CHUNKS_Y - 2) continue;

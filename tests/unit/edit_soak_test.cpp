@@ -47,10 +47,16 @@ std::size_t meshBytes(const World& world) {
     static Chunk scratch;
     std::memcpy(static_cast<void*>(&scratch), &chunk, sizeof(Chunk));
     scratch.mesh = ChunkMesh{new std::int16_t[1], new std::uint8_t[1], new float[1], 0, 0, 0};
+    scratch.faces = ChunkFaceIndex{nullptr, 0, nullptr, 0, 0};
     buildChunkMesh(scratch);
-    const bool same = copyOf(chunk.mesh) == copyOf(scratch.mesh);
+    // The face codes the drawing selects by must follow the mesh too.
+    const ChunkFaceIndex& fa = chunk.faces;
+    const ChunkFaceIndex& fb = scratch.faces;
+    const bool same = copyOf(chunk.mesh) == copyOf(scratch.mesh) && fa.faceCount == fb.faceCount &&
+                      (fa.faceCount == 0 || std::memcmp(fa.codes, fb.codes, fa.faceCount) == 0);
     const std::uint32_t fresh = scratch.mesh.positionCount;
     freeChunkMesh(scratch.mesh);
+    freeChunkFaceIndex(scratch.faces);
     if (same) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "chunk (" << chunk.cx << ", " << chunk.cy << ", " << chunk.cz
                                          << ") has a stale mesh: " << chunk.mesh.positionCount

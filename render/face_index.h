@@ -1,0 +1,57 @@
+#pragma once
+// Which faces of a chunk's mesh can face the eye. The mesh builder gives
+// every face a code beside it, its direction and the layer of its plane; for one eye position a chunk's
+// selection is a bound on the layers of each direction, and its index list
+// names the vertices of the selected faces in the mesh's own order. Every
+// face left out is a back face, which culling would drop anyway, so drawing
+// the list gives the picture of drawing the whole mesh, order and all.
+
+#include <cstdint>
+
+#include "render/mesher.h"
+#include "world/world.h"
+
+// A face is left out only when the eye is at least this far behind its plane.
+// Closer, GL's own rounding might still turn a nearly edge-on back face to
+// the front; inside the world that rounding stays far below one unit.
+constexpr double FACE_BACK_MARGIN = 16.0;
+
+constexpr int FACE_LAYER_BITS = 5;
+
+// The code of a face emitted for the cell origin (x, y, z), as the mesh
+// builder passes it: its direction, and the layer of its plane P (-16..256):
+// toward the face's front the layer's planes lie at 16 layer - 16 or beyond,
+// away from it at 16 layer - 16 or before.
+constexpr std::uint8_t faceCode(Face face, int x, int y, int z) {
+    constexpr int PLANE_OFFSET[FACE_COUNT] = {0, 16, 0, 16, -16, 0};
+    const int origin = face <= FACE_POS_X ? x : face <= FACE_POS_Z ? z : y;
+    const int plane = origin + PLANE_OFFSET[face];
+    const bool positive = face & 1;
+    return static_cast<std::uint8_t>(face << FACE_LAYER_BITS | (plane + (positive ? 16 : 31)) >> 4);
+}
+
+// Drops the index list and the old codes, and gives room for `faceCount`
+// new ones, which the mesh builder writes face by face (nullptr for none).
+std::uint8_t* resetFaceIndex(ChunkFaceIndex& faces, std::uint32_t faceCount);
+
+struct EyePoint {
+    double x, y, z;
+};
+
+// The eye of a perspective view: the point the model-view matrix takes to the
+// origin. Not a number unless the projection's centre is the eye space's
+// origin and the model-view can be inverted; then every face is selected.
+EyePoint eyeOfView(const float projection[16], const float modelview[16]);
+
+// The selection for chunk (cx, cy, cz) seen from `eye`; never 0.
+std::uint32_t faceSelectionKey(EyePoint eye, int cx, int cy, int cz);
+
+// Whether the face with `code` belongs to the selection `key`.
+bool faceSelected(std::uint32_t key, std::uint8_t code);
+
+// Whether the chunk's index list holds 16-bit indices (else 32-bit).
+constexpr bool shortFaceIndices(const ChunkFaceIndex& faces) { return faces.faceCount * 6u <= 65536u; }
+
+// Makes the chunk's index list hold the vertices of the faces in `key`, in
+// mesh order (remade only when the key changed); returns its length.
+std::uint32_t selectFaces(ChunkFaceIndex& faces, std::uint32_t key);

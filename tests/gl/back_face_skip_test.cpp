@@ -1,0 +1,227 @@
+// The world drawn by drawWorld, which sends only the faces that can face the
+// eye, against the whole of every chunk's mesh drawn in one call, as it was
+// drawn before: over the views the game's own checks and its tour reach and a
+// few hundred random ones, the two pictures must be the same to the byte.
+
+#include <GL/glu.h>
+#include <GL/osmesa.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/texture.h"
+#include "player/camera.h"
+#include "player/editing.h"
+#include "render/frustum.h"
+#include "render/mesher.h"
+#include "render/world_draw.h"
+#include "tests/support/test_worlds.h"
+
+namespace {
+
+constexpr int WIDTH = 640;
+constexpr int HEIGHT = 480;
+
+struct View {
+    std::string name;
+    Vec3f feet;
+    float yaw, pitch;
+    bool home;
+};
+
+// The whole mesh of every chunk in view, in one call each, straight from its arrays.
+void drawEveryFace(const World& world) {
+    for (int x = 0; x < WORLD_CHUNKS_X; ++x)
+        for (int y = 0; y < WORLD_CHUNKS_Y; ++y)
+            for (int z = 0; z < WORLD_CHUNKS_Z; ++z) {
+                if (!chunkInFrustum(frustumPlanes, x, y, z)) continue;
+                const ChunkMesh& mesh = world.chunks[chunkSlot(x, y, z)]->mesh;
+                glTranslatef(256.0f * x, 256.0f * y, 256.0f * z);
+                glVertexPointer(3, GL_SHORT, 0, mesh.positions);
+                glColorPointer(4, GL_UNSIGNED_BYTE, 0, mesh.colours);
+                glTexCoordPointer(2, GL_FLOAT, 0, mesh.texCoords);
+                glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(mesh.positionCount / 3));
+                glTranslatef(-256.0f * x, -256.0f * y, -256.0f * z);
+            }
+}
+
+class BackFaceSkip : public ::testing::Test {
+protected:
+    void SetUp() override {
+        context_ = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
+        ASSERT_NE(context_, nullptr);
+        buffer_.assign(static_cast<std::size_t>(WIDTH) * HEIGHT * 4, 0);
+        ASSERT_TRUE(OSMesaMakeCurrent(context_, buffer_.data(), GL_UNSIGNED_BYTE, WIDTH, HEIGHT));
+        // The game's fixed state: depth ties go to the later face and blending
+        // is on, so the order of what is drawn counts as much as what is.
+        glViewport(0, 0, WIDTH, HEIGHT);
+        glClearDepth(1.0);
+        glEnable(GL_NORMALIZE);
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LEQUAL);
+        glEnable(GL_ALPHA_TEST);
+        glAlphaFunc(GL_GREATER, 0.01f);
+        glFrontFace(GL_CCW);
+        glShadeModel(GL_SMOOTH);
+        glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+        glEnable(GL_BLEND);
+        glEnable(GL_CULL_FACE);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glEnable(GL_TEXTURE_2D);
+        glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+        ::testing::internal::CaptureStdout();
+        const Texture atlas = loadTexture((std::string(VEX_GAME_DIR) + "/texture.png").c_str());
+        ::testing::internal::GetCapturedStdout();
+        ASSERT_NE(atlas.glName, 0u);
+        glBindTexture(GL_TEXTURE_2D, atlas.glName);
+    }
+    void TearDown() override {
+        frustumPlanes = FrustumPlanes{};
+        if (context_) OSMesaDestroyContext(context_);
+    }
+
+    // The camera as the game loads it for a player, then the frustum.
+    static void setCamera(const View& view) {
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(45.0, 640.0 / 480.0, static_cast<double>(0.1f), 32000.0);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        Player player = createPlayer(nullptr, view.feet.x, view.feet.y, view.feet.z);
+        player.yaw = view.yaw;
+        player.pitch = view.pitch;
+        const CameraView c = cameraView(player, view.home);
+        gluLookAt(c.eye.x, c.eye.y, c.eye.z, c.target.x, c.target.y, c.target.z, c.up.x, c.up.y, c.up.z);
+        extractFrustum();
+    }
+
+    std::vector<std::uint8_t> render(const World& world, const View& view, bool everyFace) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        setCamera(view);
+        if (everyFace)
+            drawEveryFace(world);
+        else
+            drawWorld(world);
+        glFinish();
+        std::vector<std::uint8_t> frame(buffer_.size());
+        glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
+        return frame;
+    }
+
+    // Empty when both ways give the same picture, else what differs.
+    std::string compare(const World& world, const View& view) {
+        const std::vector<std::uint8_t> all = render(world, view, true);
+        const std::vector<std::uint8_t> skipped = render(world, view, false);
+        int differing = 0, sky = 0;
+        for (std::size_t i = 0; i < all.size(); i += 4) {
+            differing += all[i] != skipped[i] || all[i + 1] != skipped[i + 1] || all[i + 2] != skipped[i + 2];
+            sky += all[i] == 255 && all[i + 1] == 255 && all[i + 2] == 255;
+        }
+        ++views_;
+        terrainViews_ += sky < WIDTH * HEIGHT;
+        if (differing == 0) return "";
+        char line[200];
+        std::snprintf(line, sizeof line, "%s: %d pixels differ (feet %.2f %.2f %.2f, yaw %.3f, pitch %.3f%s)\n",
+                      view.name.c_str(), differing, view.feet.x, view.feet.y, view.feet.z, view.yaw, view.pitch,
+                      view.home ? ", Home held" : "");
+        return line;
+    }
+
+    OSMesaContext context_ = nullptr;
+    std::vector<std::uint8_t> buffer_;
+    int views_ = 0, terrainViews_ = 0;
+};
+
+// Where a player dropped at (x, z) from the top of the world comes to stand.
+Vec3f landedFeet(World& world, float x, float z) {
+    Player player = createPlayer(&world, x, 2048.0f, z);
+    const PlayerInput none = {};
+    for (int frame = 0; frame < 2000 && !(frame > 0 && player.velocity.y == 0.0f); ++frame) stepPlayer(player, none);
+    return player.position;
+}
+
+TEST_F(BackFaceSkip, GivesThePictureOfEveryFaceInEveryView) {
+    World& world = sharedGeneratedWorld();
+    std::vector<View> views;
+    // The fall from the start, the landing and the looks the checks and the
+    // tour make there, the look toward the origin, walks and a jump.
+    const Vec3f start = landedFeet(world, 4096.0f, 4096.0f);
+    for (float y : {2048.0f, 1700.0f, start.y + 40.0f})
+        views.push_back({"falling", {4096.0f, y, 4096.0f}, 0.0f, 0.001f, false});
+    for (float pitch : {0.001f, 0.5f, 1.0f, 1.55f, 1.61f, 1.8f, 1.9f, 2.0f, 2.4f, 2.6f, 3.1f, 3.1405928f})
+        for (float yaw : {0.0f, 1.0f, -1.95f, 3.14159f})
+            views.push_back({"standing at the start", start, yaw, pitch, false});
+    views.push_back({"Home held at the start", start, 0.0f, 1.6f, true});
+    for (int step = 1; step <= 8; ++step) {
+        const float x = 4096.0f + 48.0f * step;
+        views.push_back({"walking along +x", landedFeet(world, x, 4096.0f), 0.0f, 1.6f, false});
+        views.push_back({"walking along +z", landedFeet(world, 4096.0f, x), 1.5707964f, 1.9f, false});
+        views.push_back({"stepping along -z", landedFeet(world, 4096.0f, 8192.0f - x), 0.0f, 1.6f, true});
+    }
+    for (float rise : {4.0f, 12.0f, 17.0f})
+        views.push_back({"jumping", {start.x, start.y + rise, start.z}, 0.3f, 1.7f, false});
+    // The last column at the world's edge, and the fall past it.
+    const Vec3f edge = landedFeet(world, 8184.0f, 4096.0f);
+    views.push_back({"at the world's edge", edge, 0.0f, 1.6f, false});
+    for (float y : {edge.y - 100.0f, -150.0f, -2000.0f})
+        views.push_back({"below the world past its edge", {8200.0f, y, 4096.0f}, 3.14159f, 1.2f, false});
+
+    std::string failures;
+    for (const View& view : views) failures += compare(world, view);
+
+    // Random views: half where a player stands or jumps, half anywhere in
+    // the world's box, solid cells included.
+    std::mt19937 random(20261207);
+    std::uniform_real_distribution<float> across(0.0f, 8192.0f), up(0.0f, 2048.0f), aboveGround(0.0f, 48.0f);
+    std::uniform_real_distribution<float> yaw(-3.14159f, 3.14159f), pitch(PITCH_MIN, PITCH_MAX);
+    for (int i = 0; i < 300; ++i) {
+        Vec3f feet = {across(random), up(random), across(random)};
+        if (i % 2 == 0) {
+            const Vec3f ground = landedFeet(world, feet.x, feet.z);
+            feet.y = ground.y + aboveGround(random);
+        }
+        failures += compare(world, {"random view " + std::to_string(i), feet, yaw(random), pitch(random), i % 7 == 0});
+    }
+
+    // Edits rebuild meshes between two frames of one view: the next frame
+    // must draw the new meshes' faces, not a list made for the old ones.
+    View look = {"digging at the start", start, 0.0f, 2.8f, false};
+    struct Removed {
+        Int3 block;
+        BlockId kind;
+    };
+    std::vector<Removed> removed;
+    for (int edit = 0; edit < 6; ++edit) {
+        look.yaw = 1.05f * edit;
+        Player player = createPlayer(&world, look.feet.x, look.feet.y, look.feet.z);
+        player.yaw = look.yaw;
+        player.pitch = look.pitch;
+        player.leftClick = true;
+        const PickResult pick = pickBlock(world, player);
+        ASSERT_TRUE(pick.hit);
+        failures += compare(world, look);
+        removed.push_back({pick.block, worldBlock(world, pick.block.x, pick.block.y, pick.block.z)});
+        ASSERT_EQ(applyEdit(world, player, pick).outcome, EDIT_REMOVED);
+        failures += compare(world, look);
+    }
+    // The generated ground back, for the other tests of this process.
+    for (const Removed& r : removed) {
+        setWorldBlock(world, r.block.x, r.block.y, r.block.z, r.kind);
+        const int cx = r.block.x / 16, cy = r.block.y / 16, cz = r.block.z / 16;
+        for (const Int3 d : {Int3{0, 0, 0}, Int3{-1, 0, 0}, Int3{1, 0, 0}, Int3{0, -1, 0}, Int3{0, 1, 0},
+                             Int3{0, 0, -1}, Int3{0, 0, 1}})
+            if (Chunk* chunk = getChunk(world, cx + d.x, cy + d.y, cz + d.z)) buildChunkMesh(*chunk);
+    }
+
+    EXPECT_EQ(failures, "");
+    EXPECT_GT(terrainViews_, views_ / 2) << "most views must show terrain to compare";
+}
+
+}  // namespace

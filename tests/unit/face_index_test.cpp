@@ -1,0 +1,103 @@
+#include "render/face_index.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "render/mesher.h"
+#include "tests/support/test_worlds.h"
+
+namespace {
+
+struct Point {
+    double x, y, z;
+};
+
+// How far the eye stands in front of a face's plane (negative: behind it),
+// from the face's first triangle as stored: its corners and their winding.
+double eyeInFront(const std::int16_t* p, const Chunk& chunk, Point eye) {
+    const double o[3] = {256.0 * chunk.cx + p[0], 256.0 * chunk.cy + p[1], 256.0 * chunk.cz + p[2]};
+    const double a[3] = {double(p[3] - p[0]), double(p[4] - p[1]), double(p[5] - p[2])};
+    const double b[3] = {double(p[6] - p[0]), double(p[7] - p[1]), double(p[8] - p[2])};
+    double n[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+    const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    return ((eye.x - o[0]) * n[0] + (eye.y - o[1]) * n[1] + (eye.z - o[2]) * n[2]) / length;
+}
+
+// The index lists of every chunk of the generated world, for eyes where a
+// player stands, on chunk and cell planes, a block off them, and outside the
+// world: each must name, in mesh order and whole, exactly the faces whose
+// plane the eye is not at least one block behind. (Every plane there lies on
+// the block grid, so the layer bounds are exact.)
+TEST(FaceIndex, ListsExactlyTheFacesTheEyeIsNotABlockBehindInMeshOrder) {
+    World& world = sharedGeneratedWorld();
+    std::vector<Point> eyes = {{4096.0, 1193.0, 4096.0},   {4096.0, 1168.0, 4112.0}, {4080.0, 1152.0, 4128.0},
+                               {4100.5, 1180.25, 4079.75}, {-500.0, 900.0, 9000.0},  {8192.0, 2048.0, 0.0},
+                               {3000.0, -400.0, 5000.0}};
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> across(0.0, 8192.0), up(800.0, 1400.0);
+    for (int i = 0; i < 5; ++i) eyes.push_back({across(random), up(random), across(random)});
+
+    for (const Point& eye : eyes) {
+        SCOPED_TRACE("eye " + std::to_string(eye.x) + " " + std::to_string(eye.y) + " " + std::to_string(eye.z));
+        std::size_t sent = 0, all = 0;
+        int wrong = 0;
+        for (Chunk* chunk : world.chunks) {
+            ChunkFaceIndex& faces = chunk->faces;
+            const std::uint32_t faceCount = chunk->mesh.positionCount / POSITIONS_PER_FACE;
+            ASSERT_EQ(faces.faceCount, faceCount);
+            const std::uint32_t count =
+                selectFaces(faces, faceSelectionKey({eye.x, eye.y, eye.z}, chunk->cx, chunk->cy, chunk->cz));
+            ASSERT_EQ(count % 6, 0u);
+            const bool isShort = shortFaceIndices(faces);
+            const auto index = [&](std::uint32_t i) -> std::uint32_t {
+                return isShort ? static_cast<const std::uint16_t*>(faces.indices)[i]
+                               : static_cast<const std::uint32_t*>(faces.indices)[i];
+            };
+            std::uint32_t next = 0;  // the next entry of the list
+            for (std::uint32_t f = 0; f < faceCount; ++f) {
+                const bool wanted =
+                    eyeInFront(chunk->mesh.positions + f * POSITIONS_PER_FACE, *chunk, {eye.x, eye.y, eye.z}) >
+                    -FACE_BACK_MARGIN;
+                const bool listed = next < count && index(next) == 6 * f;
+                if (listed)
+                    for (std::uint32_t v = 0; v < 6; ++v) wrong += index(next++) != 6 * f + v;
+                wrong += wanted != listed;
+            }
+            wrong += next != count;  // entries out of order, or not at a face's first vertex
+            sent += count;
+            all += 6 * faceCount;
+        }
+        EXPECT_EQ(wrong, 0);
+        EXPECT_LT(sent, all);
+    }
+}
+
+// The eye is read back from the matrices GL holds: a turned and moved view,
+// and a projection whose centre is not the eye (then every face is sent).
+TEST(FaceIndex, FindsTheEyeOfAPerspectiveView) {
+    const float perspective[16] = {1.8f, 0, 0, 0, 0, 2.4f, 0, 0, 0, 0, -1.0f, -1.0f, 0, 0, -0.2f, 0};
+    const double eye[3] = {4100.5, 1193.0, 3999.25};
+    const double turn = 0.7, c = std::cos(turn), s = std::sin(turn);
+    // Rotation about y, then the move that takes the eye to the origin.
+    float view[16] = {float(c), 0, float(s), 0, 0, 1, 0, 0, float(-s), 0, float(c), 0, 0, 0, 0, 1};
+    for (int row = 0; row < 3; ++row)
+        view[12 + row] = static_cast<float>(-(view[row] * eye[0] + view[4 + row] * eye[1] + view[8 + row] * eye[2]));
+    const EyePoint found = eyeOfView(perspective, view);
+    EXPECT_NEAR(found.x, eye[0], 0.01);
+    EXPECT_NEAR(found.y, eye[1], 0.01);
+    EXPECT_NEAR(found.z, eye[2], 0.01);
+
+    const float orthographic[16] = {0.01f, 0, 0, 0, 0, 0.01f, 0, 0, 0, 0, -0.01f, 0, 0, 0, 0, 1};
+    const EyePoint none = eyeOfView(orthographic, view);
+    EXPECT_TRUE(std::isnan(none.x));
+    for (int face = 0; face < FACE_COUNT; ++face)
+        for (int layer = 0; layer < 18; ++layer)
+            EXPECT_TRUE(faceSelected(faceSelectionKey(none, 3, 4, 5), static_cast<std::uint8_t>(face << 5 | layer)))
+                << face << " " << layer;
+}
+
+}  // namespace
