@@ -1,10 +1,11 @@
 #pragma once
 // Which faces of a chunk's mesh can face the eye. The mesh builder gives
-// every face a code beside it, its direction and the layer of its plane; for one eye position a chunk's
-// selection is a bound on the layers of each direction, and its index list
-// names the vertices of the selected faces in the mesh's own order. Every
-// face left out is a back face, which culling would drop anyway, so drawing
-// the list gives the picture of drawing the whole mesh, order and all.
+// every face a code beside it, its direction and the layer of its plane; for
+// one eye position a chunk's selection is a bound on the layers of each
+// direction, and its index list names the vertices of the selected faces in
+// the mesh's own order. Every face left out is a back face, which culling
+// would drop anyway, so drawing the list gives the picture of drawing the
+// whole mesh, order and all.
 
 #include <cstdint>
 
@@ -13,7 +14,8 @@
 
 // A face is left out only when the eye is at least this far behind its plane.
 // Closer, GL's own rounding might still turn a nearly edge-on back face to
-// the front; inside the world that rounding stays far below one unit.
+// the front; in and near the world it stays below one unit, but it grows with
+// the distance from the origin (see the guide's table of departures).
 constexpr double FACE_BACK_MARGIN = 16.0;
 
 constexpr int FACE_LAYER_BITS = 5;
