@@ -270,56 +270,56 @@ const float* cachedTexCoords(FaceTexCache& cache, Face face, BlockId kind) {
 
 constexpr std::size_t BYTES_PER_FACE =
     POSITIONS_PER_FACE * sizeof(std::int16_t) + COLOURS_PER_FACE + TEXCOORDS_PER_FACE * sizeof(float);
-// Carved one after another, every array of a block starts suitably aligned.
+// Carved one after another, every array of an arena starts suitably aligned.
 static_assert((POSITIONS_PER_FACE * sizeof(std::int16_t)) % alignof(float) == 0 &&
                   COLOURS_PER_FACE % alignof(float) == 0,
               "mesh arrays carved in turn must stay aligned");
 
 // The first meshes fill arenas of this size one after another; the
 // largest mesh a chunk can have (seven faces a cell) fits in one.
-constexpr std::size_t MESH_BLOCK_BYTES = 8 * HUGE_PAGE_BYTES;
-static_assert(CHUNK_CELLS * 7 * BYTES_PER_FACE <= MESH_BLOCK_BYTES, "a mesh must fit in a block");
+constexpr std::size_t MESH_ARENA_BYTES = 8 * HUGE_PAGE_BYTES;
+static_assert(CHUNK_CELLS * 7 * BYTES_PER_FACE <= MESH_ARENA_BYTES, "a mesh must fit in an arena");
 
-struct MeshBlocks {
+struct MeshArenas {
     World* owner;
-    unsigned char* next;  // nullptr until the first block
+    unsigned char* next;  // nullptr until the first arena
     std::size_t left;
 };
 
 template <typename T>
-T* carveArray(MeshBlocks& blocks, std::uint32_t count) {
-    T* array = static_cast<T*>(static_cast<void*>(blocks.next));
-    blocks.next += sizeof(T) * count;
-    blocks.left -= sizeof(T) * count;
+T* carveArray(MeshArenas& arenas, std::uint32_t count) {
+    T* array = static_cast<T*>(static_cast<void*>(arenas.next));
+    arenas.next += sizeof(T) * count;
+    arenas.left -= sizeof(T) * count;
     return array;
 }
 
-// Exactly sized arrays: from the heap, or carved in turn from `blocks`.
-void allocateMesh(ChunkMesh& mesh, std::uint32_t faces, MeshBlocks* blocks) {
+// Exactly sized arrays: from the heap, or carved in turn from `arenas`.
+void allocateMesh(ChunkMesh& mesh, std::uint32_t faces, MeshArenas* arenas) {
     freeChunkMesh(mesh);
-    if (!blocks) {
+    if (!arenas) {
         mesh.positions = new std::int16_t[faces * POSITIONS_PER_FACE];
         mesh.colours = new std::uint8_t[faces * COLOURS_PER_FACE];
         mesh.texCoords = new float[faces * TEXCOORDS_PER_FACE];
     } else {
-        if (!blocks->next || faces * BYTES_PER_FACE > blocks->left) {
-            blocks->next =
-                static_cast<unsigned char*>(allocateArena(*blocks->owner, MESH_BLOCK_BYTES));
-            blocks->left = MESH_BLOCK_BYTES;
+        if (!arenas->next || faces * BYTES_PER_FACE > arenas->left) {
+            arenas->next =
+                static_cast<unsigned char*>(allocateArena(*arenas->owner, MESH_ARENA_BYTES));
+            arenas->left = MESH_ARENA_BYTES;
         }
-        mesh.positions = carveArray<std::int16_t>(*blocks, faces * POSITIONS_PER_FACE);
-        mesh.colours = carveArray<std::uint8_t>(*blocks, faces * COLOURS_PER_FACE);
-        mesh.texCoords = carveArray<float>(*blocks, faces * TEXCOORDS_PER_FACE);
+        mesh.positions = carveArray<std::int16_t>(*arenas, faces * POSITIONS_PER_FACE);
+        mesh.colours = carveArray<std::uint8_t>(*arenas, faces * COLOURS_PER_FACE);
+        mesh.texCoords = carveArray<float>(*arenas, faces * TEXCOORDS_PER_FACE);
     }
     mesh.positionCount = mesh.colourCount = mesh.texCoordCount = 0;
 }
 
-void buildMesh(Chunk& chunk, MeshBlocks* blocks) {
+void buildMesh(Chunk& chunk, MeshArenas* arenas) {
     const ChunkNeighbours n = findNeighbours(chunk);
     FaceRows rows;
     const std::uint32_t faces = findFaces(n, rows);
     ChunkMesh& mesh = chunk.mesh;
-    allocateMesh(mesh, faces, blocks);
+    allocateMesh(mesh, faces, arenas);
     // Each face's code is written beside it, from the same cell origin.
     std::uint8_t* code = resetFaceIndex(chunk.faces, faces);
     if (faces == 0) return;
@@ -369,6 +369,6 @@ void emitFace(ChunkMesh& mesh, Face face, int x, int y, int z, BlockId kind, int
 void buildChunkMesh(Chunk& chunk) { buildMesh(chunk, nullptr); }
 
 void meshAllChunks(World& world) {
-    MeshBlocks blocks = {&world, nullptr, 0};
-    for (Chunk* chunk : world.chunks) buildMesh(*chunk, &blocks);
+    MeshArenas arenas = {&world, nullptr, 0};
+    for (Chunk* chunk : world.chunks) buildMesh(*chunk, &arenas);
 }
