@@ -6,11 +6,11 @@
 #include <chrono>
 #include <cstdio>
 
+#include "app/gl_view.h"
 #include "app/overlay_draw.h"
 #include "app/overlay_text.h"
 #include "app/texture.h"
 #include "app/world_setup.h"
-#include "player/camera.h"
 #include "player/player_input.h"
 #include "render/block_textures.h"
 #include "render/world_draw.h"
@@ -24,9 +24,6 @@ namespace {
 
 constexpr unsigned WINDOW_WIDTH = 640;
 constexpr unsigned WINDOW_HEIGHT = 480;
-constexpr double FIELD_OF_VIEW = 45.0;
-constexpr double NEAR_PLANE = static_cast<double>(0.1f);
-constexpr double FAR_PLANE = 32000.0;
 
 // Process-wide, but made on first use: constructing a window object already
 // talks to the display, so it must wait until the display has been checked.
@@ -72,39 +69,6 @@ const char* displayProblem(unsigned& screenBits) {
         problem = "no OpenGL visual with a depth buffer at the screen's depth";
     XCloseDisplay(display);
     return problem;
-}
-
-void setProjection(unsigned width, unsigned height) {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(FIELD_OF_VIEW, windowAspect(width, height), NEAR_PLANE, FAR_PLANE);
-}
-
-void loadCamera(const Player& player, bool homeHeld) {
-    const CameraView v = cameraView(player, homeHeld);
-    gluLookAt(v.eye.x, v.eye.y, v.eye.z, v.target.x, v.target.y, v.target.z, v.up.x, v.up.y, v.up.z);
-}
-
-void setFixedGlState() {
-    glClearDepth(1.0);
-    glEnable(GL_NORMALIZE);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glDepthMask(GL_TRUE);
-    glEnable(GL_ALPHA_TEST);
-    glAlphaFunc(GL_GREATER, 0.01f);
-    glFrontFace(GL_CCW);
-    glShadeModel(GL_SMOOTH);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
-    glEnable(GL_BLEND);
-    glEnable(GL_CULL_FACE);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_FOG);
-    for (GLenum array : {GL_VERTEX_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY}) glEnableClientState(array);
-    setProjection(WINDOW_WIDTH, WINDOW_HEIGHT);
-    glEnable(GL_TEXTURE_2D);
-    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
 WindowEvent toWindowEvent(const sf::Event& event) {
@@ -187,6 +151,7 @@ int runGame(FrameObserver observer) {
     World* world = gameWorld = createWorld();
     Player* player = gamePlayer = new Player(createPlayer(world, 4096.0f, 2048.0f, 4096.0f));
     setFixedGlState();
+    setProjection(WINDOW_WIDTH, WINDOW_HEIGHT);
 
     sf::Clock clock;
     clock.restart();

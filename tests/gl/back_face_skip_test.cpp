@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/gl_view.h"
 #include "app/texture.h"
 #include "player/camera.h"
 #include "player/editing.h"
@@ -59,23 +60,7 @@ protected:
         // The game's fixed state: depth ties go to the later face and blending
         // is on, so the order of what is drawn counts as much as what is.
         glViewport(0, 0, WIDTH, HEIGHT);
-        glClearDepth(1.0);
-        glEnable(GL_NORMALIZE);
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(GL_LEQUAL);
-        glEnable(GL_ALPHA_TEST);
-        glAlphaFunc(GL_GREATER, 0.01f);
-        glFrontFace(GL_CCW);
-        glShadeModel(GL_SMOOTH);
-        glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
-        glEnable(GL_BLEND);
-        glEnable(GL_CULL_FACE);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glEnableClientState(GL_VERTEX_ARRAY);
-        glEnableClientState(GL_COLOR_ARRAY);
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glEnable(GL_TEXTURE_2D);
-        glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+        setFixedGlState();
         ::testing::internal::CaptureStdout();
         const Texture atlas = loadTexture((std::string(VEX_GAME_DIR) + "/texture.png").c_str());
         ::testing::internal::GetCapturedStdout();
@@ -89,16 +74,13 @@ protected:
 
     // The camera as the game loads it for a player, then the frustum.
     static void setCamera(const View& view) {
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(45.0, 640.0 / 480.0, static_cast<double>(0.1f), 32000.0);
+        setProjection(WIDTH, HEIGHT);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
         Player player = createPlayer(nullptr, view.feet.x, view.feet.y, view.feet.z);
         player.yaw = view.yaw;
         player.pitch = view.pitch;
-        const CameraView c = cameraView(player, view.home);
-        gluLookAt(c.eye.x, c.eye.y, c.eye.z, c.target.x, c.target.y, c.target.z, c.up.x, c.up.y, c.up.z);
+        loadCamera(player, view.home);
         extractFrustum();
     }
 
