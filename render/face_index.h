@@ -69,5 +69,6 @@ constexpr std::uint8_t FACE_VERTEX_SOURCE[FACE_COUNT][6] = {
 constexpr bool shortFaceIndices(const ChunkFaceIndex& faces) { return faces.faceCount * 6u <= 65536u; }
 
 // Makes the chunk's index list hold the vertices of the faces in `key`, in
-// mesh order (remade only when the key changed); returns its length.
+// mesh order, each face through FACE_VERTEX_SOURCE (remade only when the key
+// changed); returns its length.
 std::uint32_t selectFaces(ChunkFaceIndex& faces, std::uint32_t key);

@@ -40,7 +40,8 @@ bool sameVertex(const ChunkMesh& mesh, std::uint32_t a, std::uint32_t b) {
 // The index lists of every chunk of the generated world, for eyes where a
 // player stands, on chunk and cell planes, a block off them, and outside the
 // world: each must name, in mesh order and whole, exactly the faces whose
-// plane the eye is not at least one block behind. (Every plane there lies on
+// plane the eye is not at least one block behind, each face's corners through
+// four distinct vertices of its own alike to them. (Every plane there lies on
 // the block grid, so the layer bounds are exact.)
 TEST(FaceIndex, ListsExactlyTheFacesTheEyeIsNotABlockBehindInMeshOrder) {
     World& world = sharedGeneratedWorld();
@@ -73,8 +74,17 @@ TEST(FaceIndex, ListsExactlyTheFacesTheEyeIsNotABlockBehindInMeshOrder) {
                     eyeInFront(chunk->mesh.positions + f * POSITIONS_PER_FACE, *chunk, {eye.x, eye.y, eye.z}) >
                     -FACE_BACK_MARGIN;
                 const bool listed = next < count && index(next) == 6 * f;
-                if (listed)
-                    for (std::uint32_t v = 0; v < 6; ++v) wrong += index(next++) != 6 * f + v;
+                if (listed) {
+                    std::uint32_t distinct = 0;
+                    for (std::uint32_t v = 0; v < 6; ++v) {
+                        const std::uint32_t named = index(next++);
+                        wrong += named / 6 != f || !sameVertex(chunk->mesh, named, 6 * f + v);
+                        bool seen = false;
+                        for (std::uint32_t u = 0; u < v; ++u) seen = seen || index(next - 1 - v + u) == named;
+                        distinct += !seen;
+                    }
+                    wrong += distinct != 4;
+                }
                 wrong += wanted != listed;
             }
             wrong += next != count;  // entries out of order, or not at a face's first vertex
