@@ -82,7 +82,8 @@ std::uint32_t fillIndices(Index* out, const std::uint8_t* codes, std::uint32_t f
     for (std::uint32_t f = 0; f < faceCount; ++f) {
         if (!selected[codes[f]]) continue;
         const auto first = static_cast<Index>(6 * f);
-        for (Index v = 0; v < 6; ++v) next[v] = static_cast<Index>(first + v);
+        const std::uint8_t* source = FACE_VERTEX_SOURCE[codes[f] >> LAYER_BITS];
+        for (int v = 0; v < 6; ++v) next[v] = static_cast<Index>(first + source[v]);
         next += 6;
     }
     return static_cast<std::uint32_t>(next - out);

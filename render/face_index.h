@@ -51,9 +51,24 @@ std::uint32_t faceSelectionKey(EyePoint eye, int cx, int cy, int cz);
 // Whether the face with `code` belongs to the selection `key`.
 bool faceSelected(std::uint32_t key, std::uint8_t code);
 
+// For each face direction, the vertex of a face that each of its six stands
+// for in the index list: the two triangles share two corners, which the mesh
+// builder writes twice alike (position, colour and texture coordinate), and
+// the list names the first copy of each. The software renderer transforms a
+// repeated index of a draw once, so four vertices a face, not six.
+constexpr std::uint8_t FACE_VERTEX_SOURCE[FACE_COUNT][6] = {
+    {0, 1, 2, 0, 2, 5},  // -x
+    {0, 1, 2, 0, 4, 1},  // +x
+    {0, 1, 2, 3, 0, 2},  // -z
+    {0, 1, 2, 0, 2, 5},  // +z
+    {0, 1, 2, 3, 2, 1},  // -y
+    {0, 1, 2, 3, 2, 1},  // +y
+};
+
 // Whether the chunk's index list holds 16-bit indices (else 32-bit).
 constexpr bool shortFaceIndices(const ChunkFaceIndex& faces) { return faces.faceCount * 6u <= 65536u; }
 
 // Makes the chunk's index list hold the vertices of the faces in `key`, in
-// mesh order (remade only when the key changed); returns its length.
+// mesh order, each face through FACE_VERTEX_SOURCE (remade only when the key
+// changed); returns its length.
 std::uint32_t selectFaces(ChunkFaceIndex& faces, std::uint32_t key);

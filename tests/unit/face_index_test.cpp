@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "render/block_textures.h"
 #include "render/mesher.h"
 #include "tests/support/test_worlds.h"
 
@@ -27,10 +29,19 @@ double eyeInFront(const std::int16_t* p, const Chunk& chunk, Point eye) {
     return ((eye.x - o[0]) * n[0] + (eye.y - o[1]) * n[1] + (eye.z - o[2]) * n[2]) / length;
 }
 
+// Whether vertices a and b of the mesh are alike: position, colour and
+// texture coordinate.
+bool sameVertex(const ChunkMesh& mesh, std::uint32_t a, std::uint32_t b) {
+    return std::memcmp(mesh.positions + 3 * a, mesh.positions + 3 * b, 3 * sizeof(std::int16_t)) == 0 &&
+           std::memcmp(mesh.colours + 4 * a, mesh.colours + 4 * b, 4) == 0 &&
+           std::memcmp(mesh.texCoords + 2 * a, mesh.texCoords + 2 * b, 2 * sizeof(float)) == 0;
+}
+
 // The index lists of every chunk of the generated world, for eyes where a
 // player stands, on chunk and cell planes, a block off them, and outside the
 // world: each must name, in mesh order and whole, exactly the faces whose
-// plane the eye is not at least one block behind. (Every plane there lies on
+// plane the eye is not at least one block behind, each face's corners through
+// four distinct vertices of its own alike to them. (Every plane there lies on
 // the block grid, so the layer bounds are exact.)
 TEST(FaceIndex, ListsExactlyTheFacesTheEyeIsNotABlockBehindInMeshOrder) {
     World& world = sharedGeneratedWorld();
@@ -63,8 +74,17 @@ TEST(FaceIndex, ListsExactlyTheFacesTheEyeIsNotABlockBehindInMeshOrder) {
                     eyeInFront(chunk->mesh.positions + f * POSITIONS_PER_FACE, *chunk, {eye.x, eye.y, eye.z}) >
                     -FACE_BACK_MARGIN;
                 const bool listed = next < count && index(next) == 6 * f;
-                if (listed)
-                    for (std::uint32_t v = 0; v < 6; ++v) wrong += index(next++) != 6 * f + v;
+                if (listed) {
+                    std::uint32_t distinct = 0;
+                    for (std::uint32_t v = 0; v < 6; ++v) {
+                        const std::uint32_t named = index(next++);
+                        wrong += named / 6 != f || !sameVertex(chunk->mesh, named, 6 * f + v);
+                        bool seen = false;
+                        for (std::uint32_t u = 0; u < v; ++u) seen = seen || index(next - 1 - v + u) == named;
+                        distinct += !seen;
+                    }
+                    wrong += distinct != 4;
+                }
                 wrong += wanted != listed;
             }
             wrong += next != count;  // entries out of order, or not at a face's first vertex
@@ -74,6 +94,30 @@ TEST(FaceIndex, ListsExactlyTheFacesTheEyeIsNotABlockBehindInMeshOrder) {
         EXPECT_EQ(wrong, 0);
         EXPECT_LT(sent, all);
     }
+}
+
+// Every direction's table against the faces the mesh builder writes (the
+// generated world has no bottom faces): each of a face's six corners named
+// through a vertex alike to it, four distinct ones.
+TEST(FaceIndex, NamesEachCornerThroughAVertexAlikeToIt) {
+    setGameBlockTextures();
+    std::int16_t positions[POSITIONS_PER_FACE];
+    std::uint8_t colours[COLOURS_PER_FACE];
+    float texCoords[TEXCOORDS_PER_FACE];
+    for (int face = 0; face < FACE_COUNT; ++face)
+        for (BlockId kind : {BLOCK_SURFACE, BLOCK_TRANSLUCENT}) {
+            ChunkMesh mesh = {positions, colours, texCoords, 0, 0, 0};
+            emitFace(mesh, static_cast<Face>(face), 32, 48, 80, kind, 7);
+            int distinct = 0;
+            for (std::uint32_t v = 0; v < 6; ++v) {
+                const std::uint32_t named = FACE_VERTEX_SOURCE[face][v];
+                EXPECT_TRUE(named < 6 && sameVertex(mesh, named, v)) << "face " << face << " corner " << v;
+                bool seen = false;
+                for (std::uint32_t u = 0; u < v; ++u) seen = seen || FACE_VERTEX_SOURCE[face][u] == named;
+                distinct += !seen;
+            }
+            EXPECT_EQ(distinct, 4) << "face " << face;
+        }
 }
 
 // The eye is read back from the matrices GL holds: a turned and moved view,
