@@ -4,7 +4,6 @@
 // few hundred random ones, the two pictures must be the same to the byte.
 
 #include <GL/glu.h>
-#include <GL/osmesa.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -20,6 +19,7 @@
 #include "render/frustum.h"
 #include "render/mesher.h"
 #include "render/world_draw.h"
+#include "tests/gl/offscreen_context.h"
 #include "tests/support/test_worlds.h"
 
 namespace {
@@ -53,10 +53,7 @@ void drawEveryFace(const World& world) {
 class BackFaceSkip : public ::testing::Test {
 protected:
     void SetUp() override {
-        context_ = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
-        ASSERT_NE(context_, nullptr);
-        buffer_.assign(static_cast<std::size_t>(WIDTH) * HEIGHT * 4, 0);
-        ASSERT_TRUE(OSMesaMakeCurrent(context_, buffer_.data(), GL_UNSIGNED_BYTE, WIDTH, HEIGHT));
+        ASSERT_TRUE(gl_.open(WIDTH, HEIGHT));
         // The game's fixed state: depth ties go to the later face and blending
         // is on, so the order of what is drawn counts as much as what is.
         glViewport(0, 0, WIDTH, HEIGHT);
@@ -69,7 +66,6 @@ protected:
     }
     void TearDown() override {
         frustumPlanes = FrustumPlanes{};
-        if (context_) OSMesaDestroyContext(context_);
     }
 
     // The camera as the game loads it for a player, then the frustum.
@@ -92,7 +88,7 @@ protected:
         else
             drawWorld(world);
         glFinish();
-        std::vector<std::uint8_t> frame(buffer_.size());
+        std::vector<std::uint8_t> frame(gl_.pixels.size());
         glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
         return frame;
     }
@@ -116,8 +112,7 @@ protected:
         return line;
     }
 
-    OSMesaContext context_ = nullptr;
-    std::vector<std::uint8_t> buffer_;
+    OffscreenContext gl_;
     int views_ = 0, terrainViews_ = 0;
 };
 

@@ -2,7 +2,6 @@
 // software GL context, checked through what GL holds and shows afterwards.
 
 #include <GL/glu.h>
-#include <GL/osmesa.h>
 #include <SOIL/SOIL.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -19,6 +18,7 @@
 #include "render/frustum.h"
 #include "render/world_draw.h"
 #include "tests/support/png_writer.h"
+#include "tests/gl/offscreen_context.h"
 #include "tests/support/test_worlds.h"
 
 namespace {
@@ -78,10 +78,7 @@ GLuint bindFreshTexture() {
 class OffscreenGl : public ::testing::Test {
 protected:
     void SetUp() override {
-        context_ = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
-        ASSERT_NE(context_, nullptr);
-        buffer_.assign(static_cast<std::size_t>(WIDTH) * HEIGHT * 4, 0);
-        ASSERT_TRUE(OSMesaMakeCurrent(context_, buffer_.data(), GL_UNSIGNED_BYTE, WIDTH, HEIGHT));
+        ASSERT_TRUE(gl_.open(WIDTH, HEIGHT));
         glViewport(0, 0, WIDTH, HEIGHT);
         glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -93,7 +90,6 @@ protected:
     }
     void TearDown() override {
         frustumPlanes = FrustumPlanes{};
-        if (context_) OSMesaDestroyContext(context_);
     }
 
     static std::string tempPath(const std::string& name) {
@@ -102,7 +98,7 @@ protected:
 
     void readFrame() {
         glFinish();
-        frame_.assign(buffer_.size(), 0);
+        frame_.assign(gl_.pixels.size(), 0);
         glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, frame_.data());
     }
     // (0, 0) is the top-left pixel.
@@ -122,8 +118,8 @@ protected:
         return changed;
     }
 
-    OSMesaContext context_ = nullptr;
-    std::vector<std::uint8_t> buffer_, frame_;
+    OffscreenContext gl_;
+    std::vector<std::uint8_t> frame_;
     Rgb background_ = WHITE;
 };
 
