@@ -1,5 +1,6 @@
 #include "render/face_index.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -74,13 +75,53 @@ bool faceSelected(std::uint32_t key, std::uint8_t code) {
     return positiveFace(face) ? layer < bound : layer >= bound;
 }
 
+std::uint64_t partsInView(const FrustumPlanes& frustum, int cx, int cy, int cz) {
+    constexpr double PART = FACE_PART_UNITS;
+    const int chunk[3] = {cx, cy, cz};
+    std::uint64_t parts = EVERY_PART;
+    for (const auto& plane : frustum.planes) {
+        // Per axis and part, that axis's share of the distance of the part's
+        // corner farthest in front; and the distance of the chunk's corner
+        // nearest, which tells whether the plane can leave out any part.
+        double reach[3][4];
+        double chunkNearest = plane[3];
+        for (int axis = 0; axis < 3; ++axis) {
+            const double low = drawnBoxLow(chunk[axis], axis);
+            const bool towardHigh = plane[axis] > 0.0f;
+            for (int k = 0; k < 4; ++k) reach[axis][k] = plane[axis] * (low + PART * (towardHigh ? k + 1 : k));
+            chunkNearest += plane[axis] * (towardHigh ? low : low + 4 * PART);
+        }
+        // Not a number leaves every part in.
+        if (!(chunkNearest < -FACE_PART_MARGIN)) continue;
+        for (int part = 0; part < 64; ++part)
+            if (reach[0][part & 3] + reach[1][part >> 2 & 3] + reach[2][part >> 4] + plane[3] < -FACE_PART_MARGIN)
+                parts &= ~(std::uint64_t{1} << part);
+    }
+    return parts;
+}
+
+int facePart(const std::int16_t* p) {
+    // The first triangle holds three corners of the face's rectangle, so
+    // both ends of each of its sides.
+    int part = 0;
+    for (int axis = 0; axis < 3; ++axis) {
+        const int lowest = std::min({p[axis], p[3 + axis], p[6 + axis]});
+        const int fromBox = lowest - static_cast<int>(drawnBoxLow(0, axis));
+        // A face on the box's high side lies on the last part's.
+        part |= std::clamp(fromBox / FACE_PART_UNITS, 0, 3) << (2 * axis);
+    }
+    return part;
+}
+
 namespace {
 
 template <typename Index>
-std::uint32_t fillIndices(Index* out, const std::uint8_t* codes, std::uint32_t faceCount, const bool selected[256]) {
+std::uint32_t fillIndices(Index* out, const std::uint8_t* codes, std::uint32_t faceCount, const bool selected[256],
+                          const std::int16_t* positions, std::uint64_t parts) {
     Index* next = out;
     for (std::uint32_t f = 0; f < faceCount; ++f) {
         if (!selected[codes[f]]) continue;
+        if (parts != EVERY_PART && !(parts >> facePart(positions + POSITIONS_PER_FACE * f) & 1u)) continue;
         const auto first = static_cast<Index>(6 * f);
         const std::uint8_t* source = FACE_VERTEX_SOURCE[codes[f] >> LAYER_BITS];
         for (int v = 0; v < 6; ++v) next[v] = static_cast<Index>(first + source[v]);
@@ -91,16 +132,20 @@ std::uint32_t fillIndices(Index* out, const std::uint8_t* codes, std::uint32_t f
 
 }  // namespace
 
-std::uint32_t selectFaces(ChunkFaceIndex& faces, std::uint32_t key) {
-    if (faces.faceCount == 0 || key == faces.indexKey) return faces.indexCount;
+std::uint32_t selectFaces(ChunkFaceIndex& faces, const std::int16_t* positions, std::uint32_t key,
+                          std::uint64_t parts) {
+    if (faces.faceCount == 0 || (key == faces.indexKey && parts == faces.indexParts)) return faces.indexCount;
     const bool isShort = shortFaceIndices(faces);
     if (!faces.indices)
         faces.indices = ::operator new(std::size_t{faces.faceCount} * 6 * (isShort ? 2 : 4));
     bool selected[256];
     for (int code = 0; code < 256; ++code) selected[code] = faceSelected(key, static_cast<std::uint8_t>(code));
     faces.indexCount =
-        isShort ? fillIndices(static_cast<std::uint16_t*>(faces.indices), faces.codes, faces.faceCount, selected)
-                : fillIndices(static_cast<std::uint32_t*>(faces.indices), faces.codes, faces.faceCount, selected);
+        isShort ? fillIndices(static_cast<std::uint16_t*>(faces.indices), faces.codes, faces.faceCount, selected,
+                              positions, parts)
+                : fillIndices(static_cast<std::uint32_t*>(faces.indices), faces.codes, faces.faceCount, selected,
+                              positions, parts);
     faces.indexKey = key;
+    faces.indexParts = parts;
     return faces.indexCount;
 }

@@ -1,14 +1,16 @@
 #pragma once
-// Which faces of a chunk's mesh can face the eye. The mesh builder gives
-// every face a code beside it, its direction and the layer of its plane; for
-// one eye position a chunk's selection is a bound on the layers of each
-// direction, and its index list names the vertices of the selected faces in
-// the mesh's own order. Every face left out is a back face, which culling
-// would drop anyway, so drawing the list gives the picture of drawing the
-// whole mesh, order and all.
+// Which faces of a chunk's mesh can show. The mesh builder gives every face a
+// code beside it, its direction and the layer of its plane; for one eye
+// position a chunk's selection is a bound on the layers of each direction,
+// and its index list names the vertices of the selected faces in the mesh's
+// own order, leaving out too the faces of the chunk's parts that lie wholly
+// outside the view. Every face left out is a back face, which culling would
+// drop anyway, or one that clipping would, so drawing the list gives the
+// picture of drawing the whole mesh, order and all.
 
 #include <cstdint>
 
+#include "render/frustum.h"
 #include "render/mesher.h"
 #include "world/world.h"
 
@@ -65,10 +67,28 @@ constexpr std::uint8_t FACE_VERTEX_SOURCE[FACE_COUNT][6] = {
     {0, 1, 2, 3, 2, 1},  // +y
 };
 
+// A chunk's drawn box in 4 x 4 x 4 parts, 64 units (4 cells) on a side. A
+// face belongs to the part holding its lowest corner; as faces lie on their
+// cell's box, it lies wholly in that part's box.
+constexpr int FACE_PART_UNITS = 64;
+constexpr std::uint64_t EVERY_PART = ~std::uint64_t{0};
+
+// A part is left out only when its box lies this far behind a plane of the
+// view, well beyond the rounding of GL's clipping in and near the world.
+constexpr double FACE_PART_MARGIN = 1.0;
+
+// The parts of chunk (cx, cy, cz) that may show in `frustum`: bit
+// px + 4 py + 16 pz for the part at (px, py, pz).
+std::uint64_t partsInView(const FrustumPlanes& frustum, int cx, int cy, int cz);
+
+// The part of the face whose six vertices start at `positions`.
+int facePart(const std::int16_t* positions);
+
 // Whether the chunk's index list holds 16-bit indices (else 32-bit).
 constexpr bool shortFaceIndices(const ChunkFaceIndex& faces) { return faces.faceCount * 6u <= 65536u; }
 
-// Makes the chunk's index list hold the vertices of the faces in `key`, in
-// mesh order, each face through FACE_VERTEX_SOURCE (remade only when the key
-// changed); returns its length.
-std::uint32_t selectFaces(ChunkFaceIndex& faces, std::uint32_t key);
+// Makes the chunk's index list hold the vertices of the faces in `key` and
+// `parts`, in mesh order, each face through FACE_VERTEX_SOURCE (remade only
+// when either changed); returns its length. `positions` are the mesh's.
+std::uint32_t selectFaces(ChunkFaceIndex& faces, const std::int16_t* positions, std::uint32_t key,
+                          std::uint64_t parts);

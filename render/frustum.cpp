@@ -60,6 +60,7 @@ bool boxInFrustum(float x, float y, float z, float half) {
 }
 
 bool chunkInFrustum(const FrustumPlanes& frustum, int cx, int cy, int cz) {
-    return boxInFrustum(frustum, static_cast<float>(256 * cx + 128), static_cast<float>(256 * cy + 112),
-                        static_cast<float>(256 * cz + 128), 128.0f);
+    return boxInFrustum(frustum, static_cast<float>(drawnBoxLow(cx, 0) + 128.0),
+                        static_cast<float>(drawnBoxLow(cy, 1) + 128.0), static_cast<float>(drawnBoxLow(cz, 2) + 128.0),
+                        128.0f);
 }

@@ -17,6 +17,9 @@ FrustumPlanes frustumFromMatrices(const float projection[16], const float modelv
 bool boxInFrustum(const FrustumPlanes& frustum, float x, float y, float z, float half);
 bool boxInFrustum(float x, float y, float z, float half);
 
-// Whether chunk (cx, cy, cz) may show. Tests the box its cells are drawn in,
-// which sits one block below its data box.
+// The low end, along `axis` (0 x, 1 y, 2 z), of the box chunk `c`'s cells are
+// drawn in: one block below its data box in y.
+constexpr double drawnBoxLow(int c, int axis) { return 256.0 * c - (axis == 1 ? 16.0 : 0.0); }
+
+// Whether chunk (cx, cy, cz) may show. Tests the box its cells are drawn in.
 bool chunkInFrustum(const FrustumPlanes& frustum, int cx, int cy, int cz);

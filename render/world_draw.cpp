@@ -25,11 +25,13 @@ int drawWorld(const World& world) {
                 Chunk* chunk = world.chunks[chunkSlot(x, y, z)];
                 if (!chunk) continue;
                 ++drawn;
-                // Only the faces that can face the eye: the software renderer
-                // transforms every vertex it is sent before it culls.
+                // Only the faces that can face the eye, in the parts that can
+                // show: the software renderer transforms every vertex it is
+                // sent before it culls or clips.
                 ChunkFaceIndex& faces = chunk->faces;
-                const std::uint32_t count = selectFaces(faces, faceSelectionKey(eye, x, y, z));
                 const ChunkMesh& mesh = chunk->mesh;
+                const std::uint32_t count = selectFaces(faces, mesh.positions, faceSelectionKey(eye, x, y, z),
+                                                        partsInView(frustumPlanes, x, y, z));
                 const float ox = static_cast<float>(UNITS_PER_CHUNK * x);
                 const float oy = static_cast<float>(UNITS_PER_CHUNK * y);
                 const float oz = static_cast<float>(UNITS_PER_CHUNK * z);

@@ -48,7 +48,8 @@ struct ChunkFaceIndex {
     void* indices;  // the vertex index list last drawn, 16-bit when the mesh has at most 65536
                     // vertices, else 32-bit; room for every face
     std::uint32_t indexCount;
-    std::uint32_t indexKey;  // the selection that list was made for; 0 when there is none
+    std::uint32_t indexKey;    // the selection that list was made for; 0 when there is none
+    std::uint64_t indexParts;  // and the parts of the chunk it holds
 };
 
 struct Chunk {

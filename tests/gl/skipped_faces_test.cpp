@@ -1,7 +1,8 @@
 // The world drawn by drawWorld, which sends only the faces that can face the
-// eye, against the whole of every chunk's mesh drawn in one call, as it was
-// drawn before: over the views the game's own checks and its tour reach and a
-// few hundred random ones, the two pictures must be the same to the byte.
+// eye in the parts of each chunk that may show, against the whole of every
+// chunk's mesh drawn in one call, as it was drawn before: over the views the
+// game's own checks and its tour reach and a few hundred random ones, the two
+// pictures must be the same to the byte.
 
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -50,7 +51,7 @@ void drawEveryFace(const World& world) {
             }
 }
 
-class BackFaceSkip : public ::testing::Test {
+class SkippedFaces : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(gl_.open(WIDTH, HEIGHT));
@@ -124,7 +125,7 @@ Vec3f landedFeet(World& world, float x, float z) {
     return player.position;
 }
 
-TEST_F(BackFaceSkip, GivesThePictureOfEveryFaceInEveryView) {
+TEST_F(SkippedFaces, GivesThePictureOfEveryFaceInEveryView) {
     World& world = sharedGeneratedWorld();
     std::vector<View> views;
     // The fall from the start, the landing and the looks the checks and the
