@@ -75,6 +75,8 @@ bool faceSelected(std::uint32_t key, std::uint8_t code) {
     return positiveFace(face) ? layer < bound : layer >= bound;
 }
 
+static_assert(4 * FACE_PART_UNITS == UNITS_PER_CHUNK, "four parts a side fill a chunk: 64 parts, one bit each");
+
 std::uint64_t partsInView(const FrustumPlanes& frustum, int cx, int cy, int cz) {
     constexpr double PART = FACE_PART_UNITS;
     const int chunk[3] = {cx, cy, cz};
