@@ -60,7 +60,8 @@ bool boxInFrustum(float x, float y, float z, float half) {
 }
 
 bool chunkInFrustum(const FrustumPlanes& frustum, int cx, int cy, int cz) {
-    return boxInFrustum(frustum, static_cast<float>(drawnBoxLow(cx, 0) + 128.0),
-                        static_cast<float>(drawnBoxLow(cy, 1) + 128.0), static_cast<float>(drawnBoxLow(cz, 2) + 128.0),
-                        128.0f);
+    constexpr double HALF = UNITS_PER_CHUNK / 2;
+    return boxInFrustum(frustum, static_cast<float>(drawnBoxLow(cx, 0) + HALF),
+                        static_cast<float>(drawnBoxLow(cy, 1) + HALF), static_cast<float>(drawnBoxLow(cz, 2) + HALF),
+                        static_cast<float>(HALF));
 }
