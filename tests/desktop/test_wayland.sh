@@ -14,12 +14,21 @@ EXTRA_PIDS+=($!)
 for i in $(seq 200); do DISPLAY=$(grep -o 'listening on display :[0-9]*' "$WORK/weston.log") && break; sleep 0.05; done
 DISPLAY=${DISPLAY#listening on display } && [ -n "$DISPLAY" ] || fail_now "weston's Xwayland did not start"
 
-# place_pointer: X, Y = the game window's place; the pointer leaves weston's window and enters it at its centre.
+shot() { outer xwd -silent -root | "$CONVERT" xwd:- png24:"$WORK/$1.png" && echo "$WORK/$1.png"; }
+# place_pointer: X, Y = the game window's place, once weston shows the window
+# there (its white title bar is on screen). Xwayland maps the window before
+# weston has placed it: input sent then reaches the desktop. The pointer then
+# leaves weston's window and enters the game's at its centre.
 place_pointer() {
-    read -r X Y < <(xwininfo -id "$WIN" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { print x, $4 }')
+    local i white
+    for i in $(seq 100); do
+        read -r X Y < <(xwininfo -id "$WIN" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { print x, $4 }')
+        white=$(colour_count "$(shot title)" 200x8+$((X + 200))+$((Y - 21)) FFFFFF) && [ "$white" -gt 800 ] && break
+        [ "$i" -lt 100 ] || fail_now "weston did not show the game window"
+        sleep 0.1
+    done
     outer xdotool mousemove 1250 1000 mousemove $((X + 320)) $((Y + 240))
 }
-shot() { outer xwd -silent -root | "$CONVERT" xwd:- png24:"$WORK/$1.png" && echo "$WORK/$1.png"; }
 # cursor_is -eq|-gt: the pixels other than white at the pointer, over the sky, become 0 or more.
 cursor_is() { for i in $(seq 50); do [ "$(nonwhite_count "$(shot c)" 12x12+$((X + 320))+$((Y + 240)))" $1 0 ] && return; sleep 0.1; done; false; }
 # turns DX DY YAW PITCH: twenty mouse moves of (DX, DY) turn the view by YAW and PITCH, within 2%.
