@@ -3,10 +3,9 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include <initializer_list>
-
 #include "app/window_rules.h"
 #include "player/camera.h"
+#include "render/world_draw.h"
 
 namespace {
 
@@ -32,7 +31,7 @@ void setFixedGlState() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
-    for (GLenum array : {GL_VERTEX_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY}) glEnableClientState(array);
+    setMeshArrays(true);
     glEnable(GL_TEXTURE_2D);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
 }

@@ -6,6 +6,7 @@
 
 #include "app/overlay_text.h"
 #include "app/text_layout.h"
+#include "render/world_draw.h"
 
 void drawText(const char* text, std::size_t length, std::int16_t x, std::int16_t y, std::uint8_t red,
               std::uint8_t green, std::uint8_t blue) {
@@ -42,8 +43,7 @@ void drawOverlay(const Texture& font, std::int32_t shownFps, Vec3f feet, unsigne
     glPushMatrix();
     glLoadIdentity();
     glBindTexture(GL_TEXTURE_2D, font.glName);
-    for (GLenum array : {GL_VERTEX_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY})
-        glDisableClientState(array);
+    setMeshArrays(false);
 
     const OverlayText text = overlayText(shownFps, feet.x, feet.y, feet.z);
     for (int i = 0; i < OVERLAY_LINES; ++i) {
@@ -52,7 +52,7 @@ void drawOverlay(const Texture& font, std::int32_t shownFps, Vec3f feet, unsigne
                  static_cast<std::int16_t>(text.top[i]), 0, 0, 0);
     }
 
-    for (GLenum array : {GL_VERTEX_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY}) glEnableClientState(array);
+    setMeshArrays(true);
     glEnable(GL_DEPTH_TEST);
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();

@@ -2,21 +2,36 @@
 
 #include <GL/gl.h>
 
+#include <initializer_list>
+#include <limits>
+
 #include "render/face_index.h"
 #include "render/frustum.h"
+
+namespace {
+
+// The eye of the view last read, which each chunk's faces are chosen for;
+// not a number (every face) until then.
+EyePoint viewEye = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN(),
+                    std::numeric_limits<double>::quiet_NaN()};
+
+}  // namespace
+
+void setMeshArrays(bool on) {
+    for (GLenum array : {GL_VERTEX_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY})
+        on ? glEnableClientState(array) : glDisableClientState(array);
+}
 
 void extractFrustum() {
     float projection[16], modelview[16];
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
     frustumPlanes = frustumFromMatrices(projection, modelview);
+    viewEye = eyeOfView(projection, modelview);
 }
 
 int drawWorld(const World& world) {
-    float projection[16], modelview[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-    const EyePoint eye = eyeOfView(projection, modelview);
+    const EyePoint eye = viewEye;
     int drawn = 0;
     for (int x = 0; x < WORLD_CHUNKS_X; ++x)
         for (int y = 0; y < WORLD_CHUNKS_Y; ++y)

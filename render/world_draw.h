@@ -3,7 +3,12 @@
 
 #include "world/world.h"
 
-// Reads the current projection and model-view matrices into frustumPlanes.
+// Turns on or off the client arrays the chunk meshes are drawn from:
+// positions, colours and texture coordinates.
+void setMeshArrays(bool on);
+
+// Reads the current projection and model-view matrices into frustumPlanes and
+// the eye that drawWorld chooses each chunk's faces for.
 void extractFrustum();
 
 // One translated draw per chunk that passes the frustum test, straight from
