@@ -1,7 +1,13 @@
 #include "player/cursor_anchor.h"
 
 CursorMotion takeCursorMotion(CursorAnchor& anchor, const CursorRead& read) {
-    if (!read.focused) {
+    // Where a move is not made on screen (Xwayland), a cursor outside the
+    // window, on its way to the title bar say, is left alone: moved, the
+    // server's cursor would be where the screen's is not, and the next click
+    // would go to the game instead of what the player clicked.
+    const bool inside = read.x >= 0 && read.y >= 0 && read.x < static_cast<long>(read.width) &&
+                        read.y < static_cast<long>(read.height);
+    if (!read.focused || (!inside && read.movesOnlyInside)) {
         anchor.set = false;  // the cursor is not kept centred meanwhile
         return {0, 0, false, 0, 0};
     }

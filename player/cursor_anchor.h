@@ -6,6 +6,12 @@
 // resized the window (maximising, restoring, its animations), the offset says
 // where the window went, not where the mouse did.
 //
+// Where moving the cursor does not move the pointer on screen (Xwayland: the
+// compositor's pointer stays where the player put it), a cursor outside the
+// window is left where it is and its travels there are no motion: the window
+// takes it back once it comes in. Elsewhere a quick flick past the window's
+// edge still turns the view and is brought back.
+//
 // The cursor is put back by moving it by the offset just read, not to the
 // centre: motion that arrives between the read and the move then stays in the
 // cursor for the next frame, so none is lost.
@@ -23,6 +29,7 @@ struct CursorRead {
     unsigned width, height;  // the window's size
     int x, y;                // the cursor, relative to the window
     unsigned screenWidth, screenHeight;
+    bool movesOnlyInside;  // a move of a cursor outside the window would not be made on screen
 };
 
 struct CursorMotion {

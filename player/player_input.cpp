@@ -1,7 +1,10 @@
 #include "player/player_input.h"
 
+#include <cstring>
+
 // Last: its macros (None, Status, ...) would clash with names above.
 #include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
 
 namespace {
 
@@ -12,12 +15,29 @@ struct CursorLink {
     Display* display;
     Cursor blank;
     bool hidden;
+    bool onXwayland;
 };
+
+// Xwayland names its outputs XWAYLAND0, XWAYLAND1, ...
+bool isXwayland(Display* display) {
+    int eventBase = 0, errorBase = 0;
+    if (!XRRQueryExtension(display, &eventBase, &errorBase)) return false;
+    XRRScreenResources* screen = XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display));
+    bool found = false;
+    for (int i = 0; screen && i < screen->noutput && !found; ++i) {
+        XRROutputInfo* output = XRRGetOutputInfo(display, screen, screen->outputs[i]);
+        found = output && std::strncmp(output->name, "XWAYLAND", 8) == 0;
+        if (output) XRRFreeOutputInfo(output);
+    }
+    if (screen) XRRFreeScreenResources(screen);
+    return found;
+}
 
 CursorLink& cursorLink() {
     static CursorLink link = [] {
-        CursorLink made = {XOpenDisplay(nullptr), None, false};
+        CursorLink made = {XOpenDisplay(nullptr), None, false, false};
         if (!made.display) return made;
+        made.onXwayland = isXwayland(made.display);
         char noBits = 0;
         XColor black = {};
         const Pixmap empty = XCreateBitmapFromData(made.display, DefaultRootWindow(made.display), &noBits, 1, 1);
@@ -28,9 +48,9 @@ CursorLink& cursorLink() {
     return link;
 }
 
-// Hidden while the game has focus: Xwayland moves only a hidden cursor for a
-// client (it then locks the pointer and replays its motion), and a cursor kept
-// at the centre is of no use to see. Shown again for the rest of the desktop.
+// Hidden while the game has focus: under Xwayland a visible cursor that the
+// game moves makes the view spin, and a cursor kept at the centre is of no use
+// to see. Shown again for the rest of the desktop.
 void hideCursor(CursorLink& link, ::Window window, bool hide) {
     if (!link.display || link.hidden == hide) return;
     link.hidden = hide;
@@ -52,7 +72,7 @@ CursorRead readCursor(CursorLink& link, ::Window window, sf::Vector2u size) {
         return CursorRead{};
     Screen* screen = DefaultScreenOfDisplay(link.display);
     return {true, rootX - x, rootY - y, size.x, size.y, x, y, static_cast<unsigned>(WidthOfScreen(screen)),
-            static_cast<unsigned>(HeightOfScreen(screen))};
+            static_cast<unsigned>(HeightOfScreen(screen)), link.onXwayland};
 }
 
 void moveCursor(CursorLink& link, const CursorMotion& motion) {

@@ -4,7 +4,7 @@
 # Building and playing, and the headless tour where there is no display.
 VEX_RUN_PACKAGES=(
   cmake g++ make pkg-config
-  libsfml-dev libsoil-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev zlib1g-dev
+  libsfml-dev libsoil-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev libxrandr-dev zlib1g-dev
   xvfb xdotool x11-apps x11-utils imagemagick
 )
 # The tests, the fuzzer and the benchmarks on top of that; then building and

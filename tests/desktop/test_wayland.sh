@@ -15,11 +15,10 @@ for i in $(seq 200); do DISPLAY=$(grep -o 'listening on display :[0-9]*' "$WORK/
 DISPLAY=${DISPLAY#listening on display } && [ -n "$DISPLAY" ] || fail_now "weston's Xwayland did not start"
 
 shot() { outer xwd -silent -root | "$CONVERT" xwd:- png24:"$WORK/$1.png" && echo "$WORK/$1.png"; }
-# place_pointer: X, Y = the game window's place, once weston shows the window
+# find_window: X, Y = the game window's place, once weston shows the window
 # there (its white title bar is on screen). Xwayland maps the window before
-# weston has placed it: input sent then reaches the desktop. The pointer then
-# leaves weston's window and enters the game's at its centre.
-place_pointer() {
+# weston has placed it: input sent then reaches the desktop.
+find_window() {
     local i white
     for i in $(seq 100); do
         read -r X Y < <(xwininfo -id "$WIN" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { print x, $4 }')
@@ -27,6 +26,10 @@ place_pointer() {
         [ "$i" -lt 100 ] || fail_now "weston did not show the game window"
         sleep 0.1
     done
+}
+# place_pointer: the pointer leaves weston's window and enters the game's at its centre.
+place_pointer() {
+    find_window
     outer xdotool mousemove 1250 1000 mousemove $((X + 320)) $((Y + 240))
 }
 # cursor_is -eq|-gt: the pixels other than white at the pointer, over the sky, become 0 or more.
@@ -70,8 +73,13 @@ wait_game_exit
 check "Escape ends the game with status 0 (got $GAME_STATUS)" test "$GAME_STATUS" -eq 0
 
 echo "# weston's close button"
-start_game vexelmoor close && wait_window && place_pointer
-outer xdotool mousemove $((X + 625)) $((Y - 14)) click 1
+# The pointer comes to the title bar from outside the window, wherever Xwayland's cursor was.
+start_probe close && find_window
+outer xdotool mousemove 1250 1000 mousemove $((X + 625)) $((Y - 14))
+on_bar=$(frame_now)
+wait_frames 3
+check "the cursor on the title bar turns nothing" all_lines "$on_bar" "$(frame_now)" 'v["yaw"] == 0'
+outer xdotool click 1
 wait_game_exit
 check "weston's close ends the game with status 0 (got $GAME_STATUS)" test "$GAME_STATUS" -eq 0
 e2e_finish

@@ -35,10 +35,32 @@ TEST(CursorAnchorTest, OnlyAWindowThatStayedPutTurnsTheView) {
     };
     for (const Frame& f : frames) {
         const CursorMotion m =
-            takeCursorMotion(anchor, {f.focused, f.left, f.top, f.width, f.height, f.x, f.y, 1280, 1024});
+            takeCursorMotion(anchor, {f.focused, f.left, f.top, f.width, f.height, f.x, f.y, 1280, 1024, false});
         EXPECT_TRUE(m.dx == f.dx && m.dy == f.dy) << f.what << ": got " << m.dx << ", " << m.dy;
         EXPECT_EQ(m.move, f.focused) << f.what;  // without the focus the cursor is the desktop's
     }
+}
+
+// Under Xwayland a cursor outside the window is not moved: on its way to
+// the title bar or past any edge it turns nothing and is left there, until it
+// comes back in.
+TEST(CursorAnchorTest, UnderXwaylandACursorOutsideTheWindowIsLeftAlone) {
+    CursorAnchor anchor = {false, 0, 0, 0, 0};
+    const auto take = [&](int x, int y) {
+        return takeCursorMotion(anchor, {true, 280, 387, 640, 480, x, y, 1200, 900, true});
+    };
+    take(400, 300);
+    CursorMotion m = take(325, 242);
+    EXPECT_TRUE(m.move && m.dx == 5 && m.dy == 2) << "inside, motion as anywhere";
+    const int outside[][2] = {{625, -14}, {625, -1}, {640, 240}, {320, 480}, {-1, 240}};
+    for (const auto& p : outside) {
+        m = take(p[0], p[1]);
+        EXPECT_TRUE(!m.move && m.dx == 0 && m.dy == 0) << "outside, at " << p[0] << ", " << p[1];
+    }
+    m = take(639, 0);
+    EXPECT_TRUE(m.move && m.dx == 0 && m.dy == 0) << "back in at the corner: taken back, no motion";
+    m = take(318, 240);
+    EXPECT_TRUE(m.move && m.dx == -2 && m.dy == 0) << "settled";
 }
 
 }  // namespace
