@@ -11,14 +11,10 @@
 #include "app/overlay_text.h"
 #include "app/texture.h"
 #include "app/world_setup.h"
+#include "platform/platform.h"
 #include "player/player_input.h"
 #include "render/block_textures.h"
 #include "render/world_draw.h"
-
-// Last: their macros would break the names of the windowing library's headers.
-#include <GL/glx.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 
 namespace {
 
@@ -30,45 +26,6 @@ constexpr unsigned WINDOW_HEIGHT = 480;
 sf::Window& gameWindow() {
     static sf::Window window;
     return window;
-}
-
-// Whether the screen has an OpenGL visual of its own depth with a depth
-// buffer: the window is made with a visual of the screen's depth, and the 3D
-// view needs depth testing.
-bool hasGlVisual(Display* display, int depth) {
-    XVisualInfo wanted = {};
-    wanted.screen = DefaultScreen(display);
-    wanted.depth = depth;
-    int count = 0;
-    XVisualInfo* visuals = XGetVisualInfo(display, VisualScreenMask | VisualDepthMask, &wanted, &count);
-    bool found = false;
-    for (int i = 0; i < count && !found; ++i) {
-        int gl = 0, rgba = 0, depthBits = 0;
-        glXGetConfig(display, &visuals[i], GLX_USE_GL, &gl);
-        glXGetConfig(display, &visuals[i], GLX_RGBA, &rgba);
-        glXGetConfig(display, &visuals[i], GLX_DEPTH_SIZE, &depthBits);
-        found = gl && rgba && depthBits > 0;
-    }
-    if (visuals) XFree(visuals);
-    return found;
-}
-
-// Where the display cannot give an OpenGL window the windowing library
-// aborts, crashes or leaves an X error inside its own code; finding out first
-// lets the game say why in its own words and exit cleanly. Returns the reason,
-// or null when a window can be made, with the screen's depth in bits.
-const char* displayProblem(unsigned& screenBits) {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) return "no X display is available (is DISPLAY set?)";
-    screenBits = static_cast<unsigned>(DefaultDepth(display, DefaultScreen(display)));
-    int errorBase = 0, eventBase = 0;
-    const char* problem = nullptr;
-    if (!glXQueryExtension(display, &errorBase, &eventBase))
-        problem = "the X server has no OpenGL (GLX) support";
-    else if (!hasGlVisual(display, static_cast<int>(screenBits)))
-        problem = "no OpenGL visual with a depth buffer at the screen's depth";
-    XCloseDisplay(display);
-    return problem;
 }
 
 WindowEvent toWindowEvent(const sf::Event& event) {
@@ -125,6 +82,7 @@ Player* gamePlayer = nullptr;
 
 int runGame(FrameObserver observer) {
     LoopState loop = {true, true, WINDOW_WIDTH, WINDOW_HEIGHT, false};
+    useParentConsole();
     unsigned screenBits = 0;
     if (const char* problem = displayProblem(screenBits)) {
         std::fprintf(stderr, "vexelmoor: cannot open a window: %s\n", problem);
@@ -156,7 +114,6 @@ int runGame(FrameObserver observer) {
     sf::Clock clock;
     clock.restart();
     FpsCounter fps = {0, 0};
-    CursorAnchor cursor = {false, 0, 0, 0, 0};
     long frame = 0;
 
     while (window.isOpen()) {
@@ -172,7 +129,7 @@ int runGame(FrameObserver observer) {
         glLoadIdentity();
 
         const auto logicStart = std::chrono::steady_clock::now();
-        const PlayerInput input = readPlayerInput(window, loop.focused, cursor);
+        const PlayerInput input = readPlayerInput(window, loop.focused);
         stepPlayer(*player, input);
         loadCamera(*player, input.home);
         extractFrustum();

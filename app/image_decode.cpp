@@ -1,30 +1,17 @@
 #include "app/image_decode.h"
 
 #include <SOIL/SOIL.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
 
 #include "app/png_check.h"
+#include "platform/platform.h"
 
 namespace {
 
 // Regular files only: opening a named pipe would wait for a writer forever, and
-// a device may never end. Opened without waiting, then checked, so the file
-// looked at is the file read.
-std::FILE* openRegularFile(const char* path) {
-    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return nullptr;
-    struct stat info;
-    std::FILE* file = nullptr;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) file = fdopen(fd, "rb");
-    if (!file) close(fd);
-    return file;
-}
-
+// a device may never end.
 bool readWholeFile(const char* path, std::vector<std::uint8_t>& out) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openRegularFile(path), std::fclose);
     if (!file) return false;

@@ -20,6 +20,8 @@ void applyWindowEvent(LoopState& state, const WindowEvent& event) {
     }
 }
 
+bool glVisualSuitsGame(bool openGl, bool rgba, int depthBits) { return openGl && rgba && depthBits > 0; }
+
 float windowAspect(unsigned width, unsigned height) {
     return static_cast<float>(width) / static_cast<float>(height);
 }

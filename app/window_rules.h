@@ -26,5 +26,9 @@ struct LoopState {
 
 void applyWindowEvent(LoopState& state, const WindowEvent& event);
 
+// Whether a GL visual (or pixel format) of the screen's depth can take the
+// game: OpenGL, RGBA colour and a depth buffer, which the 3D view tests against.
+bool glVisualSuitsGame(bool openGl, bool rgba, int depthBits);
+
 // Window aspect for the perspective; 4/3 rounded to single precision at 640 x 480.
 float windowAspect(unsigned width, unsigned height);

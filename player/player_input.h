@@ -1,13 +1,11 @@
 #pragma once
-// Reads the keys, buttons and cursor into the player's plain input record.
+// Reads the keys, buttons and mouse into the player's plain input record.
 
 #include <SFML/Window.hpp>
 
-#include "player/cursor_anchor.h"
 #include "player/player.h"
 
-// Samples the devices into a plain record and re-centres the cursor, hidden,
-// while focused (mouse look is then active); shows it again without the
-// focus. The cursor's offset counts as motion only while the anchor says the
-// window stayed put.
-PlayerInput readPlayerInput(sf::Window& window, bool focused, CursorAnchor& anchor);
+// Samples the devices into a plain record. While focused, mouse look is
+// active: the cursor is hidden and held on the window, and its motion turns
+// the view (takeMouseLook); without the focus it is shown again.
+PlayerInput readPlayerInput(sf::Window& window, bool focused);

@@ -1,10 +1,9 @@
 #include "world/huge_page_arena.h"
 
-#include <sys/mman.h>
-
 #include <cstdint>
-#include <cstdlib>
 #include <new>
+
+#include "platform/platform.h"
 
 namespace {
 
@@ -45,12 +44,11 @@ void* allocateArena(const World& owner, std::size_t bytes) {
     if (bytes > SIZE_MAX - 2 * HUGE_PAGE_BYTES) throw std::bad_alloc();
     // Whole huge pages, with at least one byte to spare.
     const std::size_t capacity = bytes / HUGE_PAGE_BYTES * HUGE_PAGE_BYTES + HUGE_PAGE_BYTES;
-    void* memory = std::aligned_alloc(HUGE_PAGE_BYTES, capacity);
-    if (!memory) memory = std::malloc(capacity);
+    void* memory = allocateAlignedMemory(capacity, HUGE_PAGE_BYTES);
     if (!memory) throw std::bad_alloc();
     Arena* arena = new (std::nothrow) Arena{firstArena, &owner, memory, capacity, 0};
     if (!arena) {
-        std::free(memory);
+        freeAlignedMemory(memory);
         throw std::bad_alloc();
     }
     firstArena = arena;
@@ -61,7 +59,7 @@ void* allocateArena(const World& owner, std::size_t bytes) {
     // the arena did not come aligned, the advice covers less or nothing and
     // the memory is simply ordinary.
     const PageSpan span = hugePageSpan(reinterpret_cast<std::uintptr_t>(memory), capacity);
-    if (span.bytes) madvise(reinterpret_cast<void*>(span.begin), span.bytes, MADV_HUGEPAGE);
+    adviseHugePages(reinterpret_cast<void*>(span.begin), span.bytes);
     return memory;
 }
 
@@ -80,7 +78,7 @@ void releaseArenas(const World& owner) {
             continue;
         }
         *link = arena->next;
-        std::free(arena->memory);
+        freeAlignedMemory(arena->memory);
         delete arena;
     }
 }
