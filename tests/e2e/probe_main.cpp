@@ -11,7 +11,9 @@
 // height of the perspective in force when the frame was drawn.
 
 #include <GL/gl.h>
+#ifdef __GLIBC__
 #include <malloc.h>
+#endif
 
 #include <csignal>
 #include <cstdio>
@@ -25,7 +27,9 @@ namespace {
 
 volatile std::sig_atomic_t rebuildRequested = 0;
 
+#ifdef SIGUSR1  // not on Windows
 void requestRebuild(int) { rebuildRequested = 1; }
+#endif
 
 // The GL context is current here, and the next frame draws the new arrays.
 bool rebuildAllIfRequested(World& world) {
@@ -37,9 +41,13 @@ bool rebuildAllIfRequested(World& world) {
 }
 
 // Mesh arrays that edits replaced in the world's arenas count as given back.
-std::size_t heapInUseKb() {
+// Only where the allocator can tell (not on Windows): " heap=KB" or nothing.
+void heapInUse(char (&text)[32]) {
+    text[0] = '\0';
+#ifdef __GLIBC__
     const struct mallinfo2 info = mallinfo2();
-    return (info.uordblks + info.hblkhd - retiredArenaBytes()) / 1024;
+    std::snprintf(text, sizeof text, " heap=%zu", (info.uordblks + info.hblkhd - retiredArenaBytes()) / 1024);
+#endif
 }
 
 // PROBE_START="x,y,z[,yaw,pitch]": where the first frame leaves the player, so
@@ -90,16 +98,18 @@ void reportFrame(const FrameReport& r) {
     const PickResult& pick = r.pickAndEdit.pick;
     const bool rebuiltAll = rebuildAllIfRequested(*p.world);
     const GlView view = readGlView();
+    char heap[32];
+    heapInUse(heap);
     std::printf(
         "frame=%ld pos=%.3f,%.3f,%.3f vel=%.3f,%.3f,%.3f yaw=%.6f pitch=%.6f focus=%d left=%d right=%d "
         "home=%d fps=%d pick=%d block=%d,%d,%d dist=%g edit=%s rebuilt=%d drawn=%d size=%ux%u "
-        "rebuilt_all=%d heap=%zu logic_us=%ld draw_us=%ld viewport=%d,%d,%d,%d aspect=%.6f end\n",
+        "rebuilt_all=%d%s logic_us=%ld draw_us=%ld viewport=%d,%d,%d,%d aspect=%.6f end\n",
         r.frame, p.position.x, p.position.y, p.position.z, p.velocity.x, p.velocity.y, p.velocity.z, p.yaw,
         p.pitch, r.loop->focused ? 1 : 0, p.leftClick ? 1 : 0, p.rightClick ? 1 : 0, r.homeHeld ? 1 : 0,
         static_cast<int>(r.shownFps), pick.hit ? 1 : 0, pick.block.x, pick.block.y, pick.block.z,
         static_cast<double>(pick.distance), editName(r.pickAndEdit.edit.outcome),
         r.pickAndEdit.edit.rebuiltCount, r.chunksDrawn, r.loop->width, r.loop->height, rebuiltAll ? 1 : 0,
-        heapInUseKb(), r.logicMicros, r.drawMicros, view.viewport[0], view.viewport[1], view.viewport[2],
+        heap, r.logicMicros, r.drawMicros, view.viewport[0], view.viewport[1], view.viewport[2],
         view.viewport[3], view.aspect);
     std::fflush(stdout);
 }
@@ -107,6 +117,8 @@ void reportFrame(const FrameReport& r) {
 }  // namespace
 
 int main() {
+#ifdef SIGUSR1
     std::signal(SIGUSR1, requestRebuild);
+#endif
     return runGame(reportFrame);
 }
