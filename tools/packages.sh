@@ -9,11 +9,14 @@ VEX_RUN_PACKAGES=(
 )
 # The tests, the fuzzer and the benchmarks on top of that; then building and
 # checking the Debian package (dpkg-shlibdeps, lintian, the desktop and AppStream
-# validators), a real window manager and a Wayland desktop to play under.
+# validators), a real window manager and a Wayland desktop to play under; the
+# Windows build (the cross compiler, its zlib, the image decoder's header) and
+# Wine to play it under.
 VEX_TEST_PACKAGES=(
   "${VEX_RUN_PACKAGES[@]}"
   libosmesa6-dev libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
   dpkg-dev lintian desktop-file-utils appstream openbox wmctrl weston xwayland
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev libstb-dev xz-utils unzip wine64
 )
 
 # vex_install_packages run|test

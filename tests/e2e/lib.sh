@@ -6,6 +6,9 @@
 # renderer frames stretch and stall. Wall-clock limits only stop a hung run.
 # Usage: source this file, call e2e_init "$@", then the helpers, then e2e_finish.
 # With E2E_KEEP=1 the logs and screenshots are kept even when all checks pass.
+# The Windows build is driven by the same scripts: E2E_RUNNER is the command
+# its programs are started with (tests/windows/wine_game.sh), E2E_EXE their
+# file names' ending (.exe).
 
 set -uo pipefail
 
@@ -21,6 +24,13 @@ WIN=
 EXTRA_PIDS=()
 FAILURES=0
 CHECKS=0
+RUNNER=${E2E_RUNNER:-}
+EXE=${E2E_EXE:-}
+
+# on_windows: whether the programs driven are the Windows build's.
+on_windows() { [ -n "$EXE" ]; }
+# console_text FILE: a program's console output; Windows ends lines in CR LF.
+console_text() { if on_windows; then tr -d '\r' <"$1"; else cat "$1"; fi; }
 
 # tuning NAME: a tuning value of the game, read from the header it is built from.
 tuning() { sed -n "s/^constexpr [a-z]* $1 = \([0-9.]*\)f\?;.*/\1/p" "$(dirname "${BASH_SOURCE[0]}")/../../player/tuning.h"; }
@@ -33,6 +43,7 @@ e2e_cleanup() {
         kill "$pid" 2>/dev/null
         wait "$pid" 2>/dev/null
     done
+    [ -z "$RUNNER" ] || "$RUNNER" --stop
     if [ -n "$XVFB_PID" ]; then
         kill "$XVFB_PID" 2>/dev/null
         wait "$XVFB_PID" 2>/dev/null
@@ -89,7 +100,7 @@ start_xvfb() {
 # game folder, stdout to $WORK/NAME.out and stderr to $WORK/NAME.err.
 start_game() {
     GAME_LOG=$WORK/$2.out
-    (cd "$GAME_DIR" && exec "./$1") >"$GAME_LOG" 2>"$WORK/$2.err" &
+    (cd "$GAME_DIR" && exec $RUNNER "./$1$EXE") >"$GAME_LOG" 2>"$WORK/$2.err" &
     GAME_PID=$!
 }
 

@@ -14,6 +14,10 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include <csignal>
 #include <cstdio>
@@ -117,6 +121,9 @@ void reportFrame(const FrameReport& r) {
 }  // namespace
 
 int main() {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);  // lines end in "end\n", as the scripts read them
+#endif
 #ifdef SIGUSR1
     std::signal(SIGUSR1, requestRebuild);
 #endif

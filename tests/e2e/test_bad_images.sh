@@ -18,13 +18,13 @@ TEXTURE_KIND=${3:?the kind of texture.png}
 FONTA_KIND=${4:?the kind of fonta.png}
 e2e_init "$1"
 
-sanitizer_setup vexelmoor
+sanitizer_setup "vexelmoor$EXE"
 
 SEEDS=$WORK/seeds
 mkdir -p "$SEEDS" && "$SEED_TOOL" "$SEEDS" || fail_now "make_image_seeds failed"
 GOOD_GAME=$GAME_DIR
 GAME_DIR=$WORK/game
-mkdir -p "$GAME_DIR" && cp "$GOOD_GAME/vexelmoor" "$GAME_DIR/" || fail_now "cannot copy the game"
+mkdir -p "$GAME_DIR" && cp "$GOOD_GAME/vexelmoor$EXE" "$GAME_DIR/" || fail_now "cannot copy the game"
 
 # 8-bit PNGs of every colour type load (expanded to four channels); other
 # depths and damaged files do not.
@@ -119,7 +119,7 @@ texture="Successfully loaded texture.png" fonta="Successfully loaded fonta.png"
 loads "$TEXTURE_KIND" || texture="Failed to load texture.png"
 loads "$FONTA_KIND" || fonta="Failed to load fonta.png"
 check "the console shows exactly: $texture / $fonta" \
-    test "$(cat "$GAME_LOG")" = "$(printf '%s\n%s' "$texture" "$fonta")"
+    test "$(console_text "$GAME_LOG")" = "$(printf '%s\n%s' "$texture" "$fonta")"
 report=$(grep -m1 -E "$SANITIZER_REPORT" "$WORK/$name.err")
 check "no sanitizer report${report:+ ($report)}" test -z "$report"
 if [ -n "$report" ]; then

@@ -52,7 +52,7 @@ check "the X line (X: 256.000000) spans 13 characters" ink_ends_in_cell "$(overl
 check "the Z line (Z: 256.000000) spans 13 characters" ink_ends_in_cell "$(overlay_line_box "$shot" 48)" 13
 quit_game
 check "the console shows exactly the two loading lines" \
-    test "$(cat "$GAME_LOG")" = "$(printf 'Successfully loaded texture.png\nSuccessfully loaded fonta.png')"
+    test "$(console_text "$GAME_LOG")" = "$(printf 'Successfully loaded texture.png\nSuccessfully loaded fonta.png')"
 
 echo "# the close button"
 start_game vexelmoor close
@@ -64,16 +64,21 @@ check "a close request (WM_DELETE_WINDOW) ends the program with status 0 (got $G
     test "$GAME_STATUS" -eq 0
 
 echo "# no display"
-(cd "$GAME_DIR" && exec env -u DISPLAY ./vexelmoor) >"$WORK/nodisplay.out" 2>"$WORK/nodisplay.err"
-status=$?
-check "without a display the program exits with status 1 (got $status)" test "$status" -eq 1
-check "without a display it explains itself in one line on stderr" \
-    test "$(grep -c . "$WORK/nodisplay.err")" -eq 1
-check "without a display nothing is loaded or printed on stdout" test ! -s "$WORK/nodisplay.out"
+if on_windows; then
+    # Wine without an X server stops before the game starts.
+    echo "skipped: a Windows desktop always has a display"
+else
+    (cd "$GAME_DIR" && exec env -u DISPLAY ./vexelmoor) >"$WORK/nodisplay.out" 2>"$WORK/nodisplay.err"
+    status=$?
+    check "without a display the program exits with status 1 (got $status)" test "$status" -eq 1
+    check "without a display it explains itself in one line on stderr" \
+        test "$(grep -c . "$WORK/nodisplay.err")" -eq 1
+    check "without a display nothing is loaded or printed on stdout" test ! -s "$WORK/nodisplay.out"
+fi
 
 echo "# a missing font sheet"
 mkdir "$WORK/nofont"
-cp "$GAME_DIR/vexelmoor" "$GAME_DIR/texture.png" "$WORK/nofont/"
+cp "$GAME_DIR/vexelmoor$EXE" "$GAME_DIR/texture.png" "$WORK/nofont/"
 GAME_DIR=$WORK/nofont start_game vexelmoor nofont
 wait_window
 wait_for_sky nofont
@@ -81,23 +86,27 @@ check "without fonta.png the world is still drawn (sky in the middle)" \
     test "$(nonwhite_count "$WORK/nofont.png" 200x200+220+140)" -eq 0
 quit_game
 check "without fonta.png the console reports the failure" \
-    test "$(cat "$GAME_LOG")" = "$(printf 'Successfully loaded texture.png\nFailed to load fonta.png')"
+    test "$(console_text "$GAME_LOG")" = "$(printf 'Successfully loaded texture.png\nFailed to load fonta.png')"
 
 echo "# focus and resizing (probe build)"
 start_probe probe
 # Stand on the ground first so the position lines stop changing.
 wait_until 'v["y"] < 2048 && v["vy"] == 0' "the player to land"
 check "the window has focus once started" holds 'v["focus"] == 1'
-open_other_window
-xdotool windowfocus --sync "$OTHER_WIN"
-wait_until 'v["focus"] == 0' "focus lost" 10
-frames_unfocused_from=$(frame_now)
-wait_frames 10
-check "the frame loop keeps running without focus (focus=0 for 10 frames)" \
-    all_lines "$frames_unfocused_from" "$(frame_now)" 'v["focus"] == 0'
-xdotool windowfocus --sync "$WIN"
-wait_until 'v["focus"] == 1' "focus regained" 10
-check "focus comes back when the window is focused again" holds 'v["focus"] == 1'
+if on_windows; then
+    echo "skipped: focus changes (without a window manager Wine takes no X focus change for a Windows one)"
+else
+    open_other_window
+    xdotool windowfocus --sync "$OTHER_WIN"
+    wait_until 'v["focus"] == 0' "focus lost" 10
+    frames_unfocused_from=$(frame_now)
+    wait_frames 10
+    check "the frame loop keeps running without focus (focus=0 for 10 frames)" \
+        all_lines "$frames_unfocused_from" "$(frame_now)" 'v["focus"] == 0'
+    xdotool windowfocus --sync "$WIN"
+    wait_until 'v["focus"] == 1' "focus regained" 10
+    check "focus comes back when the window is focused again" holds 'v["focus"] == 1'
+fi
 
 # Straight down the whole picture is ground; then grow the window.
 look_until 'v["pitch"] > 3.1' 0 100
