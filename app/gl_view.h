@@ -1,6 +1,7 @@
 #pragma once
-// The GL state the game draws under, kept in one place so the off-screen
-// tests draw exactly as the game does.
+// The GL state the game draws under, kept in one place: the game sets it, and
+// the off-screen test that compares pictures of the world
+// (tests/gl/skipped_faces_test.cpp) draws under the same.
 
 #include "player/player.h"
 

@@ -8,7 +8,9 @@
 #include "player/player.h"
 
 // The four lines of overlayText at the window's top-left, in pixels whatever
-// the window's size; leaves the GL state as it found it.
+// the window's size. Afterwards both matrices are as before, and the depth
+// test and the mesh arrays are on (as the fixed state has them); the font
+// sheet stays bound, until the next frame binds the atlas.
 void drawOverlay(const Texture& font, std::int32_t shownFps, Vec3f feet, unsigned width, unsigned height);
 
 // One line. Expects the font sheet bound, the client arrays off, depth test

@@ -24,7 +24,6 @@ OverlayText overlayText(std::int32_t shownFps, float x, float y, float z) {
     std::snprintf(text.lines[1], OVERLAY_LINE_CAPACITY, "X: %f", static_cast<double>(x) / UNITS_PER_BLOCK);
     std::snprintf(text.lines[2], OVERLAY_LINE_CAPACITY, "Y: %f", static_cast<double>(y) / UNITS_PER_BLOCK);
     std::snprintf(text.lines[3], OVERLAY_LINE_CAPACITY, "Z: %f", static_cast<double>(z) / UNITS_PER_BLOCK);
-    const int tops[OVERLAY_LINES] = {8, 22, 36, 48};
-    for (int i = 0; i < OVERLAY_LINES; ++i) text.top[i] = tops[i];
+    for (int i = 0; i < OVERLAY_LINES; ++i) text.top[i] = OVERLAY_LINE_TOPS[i];
     return text;
 }

@@ -18,6 +18,10 @@ bool countFrame(FpsCounter& counter, std::uint32_t elapsedMs);
 constexpr std::size_t OVERLAY_LINE_CAPACITY = 64;
 constexpr int OVERLAY_LINES = 4;
 constexpr int OVERLAY_LEFT = 8;
+// The lines' tops, in pixels from the window's top: 14 apart, but the last
+// only 12, so that its glyph cells abut those of the line above; the game has
+// always put them there. The scripts read this line (tools/game_figures.sh).
+constexpr int OVERLAY_LINE_TOPS[OVERLAY_LINES] = {8, 22, 36, 48};
 
 struct OverlayText {
     char lines[OVERLAY_LINES][OVERLAY_LINE_CAPACITY];

@@ -10,7 +10,7 @@ struct Int3 {
 
 struct PickResult {
     bool hit;
-    float distance;  // along the view direction, 8..79
+    float distance;  // along the view direction, PICK_FIRST_SAMPLE to below PICK_REACH
     Int3 block;      // world block coordinates of the hit
     Int3 chunk;      // chunk coordinates of the hit
     Int3 cell;       // cell within that chunk; negative when the ray left the world

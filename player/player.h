@@ -33,8 +33,8 @@ struct PlayerInput {
     bool right;     // D
     bool jump;      // Space
     bool home;      // Home: the camera looks toward the origin (read even without focus)
-    int cursorDx;   // cursor position minus window centre, x
-    int cursorDy;   // cursor position minus window centre, y
+    int cursorDx;   // this frame's mouse motion in pixels, x (takeMouseLook); 0 without focus
+    int cursorDy;   // this frame's mouse motion in pixels, y
 };
 
 // Sines and cosines of the view angles, rounded to single precision; the view

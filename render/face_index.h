@@ -6,7 +6,9 @@
 // own order, leaving out too the faces of the chunk's parts that lie wholly
 // outside the view. Every face left out is a back face, which culling would
 // drop anyway, or one that clipping would, so drawing the list gives the
-// picture of drawing the whole mesh, order and all.
+// picture of drawing the whole mesh, order and all; only where GL's own
+// rounding draws a face the eye is a block behind, as an edge-on sliver, far
+// below the world, can a single pixel differ (see the guide's departures).
 
 #include <cstdint>
 

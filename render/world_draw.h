@@ -14,6 +14,7 @@ void extractFrustum();
 // One translated draw per chunk that passes the frustum test, straight from
 // the chunk's client-side arrays, of the faces that can face the eye: through
 // the chunk's index list, in mesh order (a chunk with none is not sent).
-// Leaves the model-view matrix unchanged. Returns the number of chunks that
-// passed the test.
+// Each chunk is moved into place and back with a pair of translations, which
+// can change the model-view matrix's last bits. Returns the number of chunks
+// that passed the test.
 int drawWorld(const World& world);

@@ -12,6 +12,7 @@ mkdir -p "$shots"
 rm -f "$shots"/[0-9]*-*.png
 
 source "$(dirname "$0")/xvfb.sh"
+source "$(dirname "$0")/game_figures.sh"
 vex_xvfb_session
 
 cd "$game_dir"
@@ -22,7 +23,9 @@ window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Vexelmoor$' 2>/
 
 # Regions of the 640 x 480 picture: the overlay's Y line and its three position
 # lines, the world below the overlay, its upper band and its lower half.
-Y_LINE=240x12+0+36 POSITION=240x40+0+22 WORLD=640x410+0+70 UPPER=640x100+0+70 LOWER=640x240+0+240
+tops=($OVERLAY_TOPS)
+Y_LINE=240x$GLYPH_HEIGHT+0+${tops[2]} POSITION=240x$((OVERLAY_BOTTOM - tops[1]))+0+${tops[1]}
+WORLD=$BELOW_OVERLAY UPPER=640x100+0+$OVERLAY_BOTTOM LOWER=640x240+0+240
 mask() {  # mask PNG REGION COLOUR FORMAT: that colour white, all else black; FORMAT of it
   /usr/bin/convert "$1" -crop "$2" +repage -alpha off -fill '#FF00FF' -opaque "$3" -fill black +opaque '#FF00FF' \
     -fill white -opaque '#FF00FF' -format "$4" info:

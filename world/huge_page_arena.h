@@ -1,7 +1,8 @@
 #pragma once
-// Huge-page arenas: one allocation, advised for huge pages, for a population
-// that construction makes in a single pass (the chunk records, the first
-// meshes), carved into records that stay separate. An arena belongs to the
+// Huge-page arenas: large allocations, advised for huge pages, for what
+// construction makes in a single pass (one for the chunk records, 16 MiB ones
+// for the first meshes, about three of them), carved into records that stay
+// separate. An arena belongs to the
 // world it was made for and goes with it; a record freed before then stays
 // inside the arena.
 

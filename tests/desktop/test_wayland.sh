@@ -57,11 +57,12 @@ wait_frames 5
 check "no turn from the cursor's travels meanwhile" all_lines "$(field frame "$off")" "$(frame_now)" \
     "v[\"yaw\"] == $(field yaw "$off") && v[\"pitch\"] == $(field pitch "$off")"
 
-echo "# mouse look turns by motion / 500"
-turns 10 0 0.4 0
-turns -10 0 -0.4 0
-turns 0 10 0 0.4
-turns 0 -10 0 -0.4
+echo "# mouse look turns by motion / LOOK_PIXELS_PER_RADIAN"
+turn=$(awk -v r="$(tuning LOOK_PIXELS_PER_RADIAN)" 'BEGIN { print 200 / r }')  # radians for 20 moves of 10
+turns 10 0 "$turn" 0
+turns -10 0 "-$turn" 0
+turns 0 10 0 "$turn"
+turns 0 -10 0 "-$turn"
 # Looking straight up, moving up turns nothing: room to look down within weston's window.
 outer xdotool mousemove_relative -- 0 -600
 for i in $(seq 7); do wait_frames 1 && outer xdotool mousemove_relative -- 0 100; done

@@ -32,8 +32,9 @@ on_windows() { [ -n "$EXE" ]; }
 # console_text FILE: a program's console output; Windows ends lines in CR LF.
 console_text() { if on_windows; then tr -d '\r' <"$1"; else cat "$1"; fi; }
 
-# tuning NAME: a tuning value of the game, read from the header it is built from.
-tuning() { sed -n "s/^constexpr [a-z]* $1 = \([0-9.]*\)f\?;.*/\1/p" "$(dirname "${BASH_SOURCE[0]}")/../../player/tuning.h"; }
+# tuning NAME, the overlay's figures (OVERLAY_TOPS, BELOW_OVERLAY, ...): read
+# from the headers the game is built from.
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/game_figures.sh"
 
 e2e_cleanup() {
     set +e
@@ -267,7 +268,9 @@ hold_key() { xdotool keydown "$1" && wait_frames "$2" && xdotool keyup "$1"; }
 # was drawn after the release; WAIT_LINE is the first frame that met it.
 hold_until() {
     local down=() up=() key line from=$(frame_now)
-    for key in $1; do down+=(keydown "$key") && up+=(keyup "$key"); done
+    # Released in the reverse order, so that a modifier held with a letter
+    # is still down when the letter comes up.
+    for key in $1; do down+=(keydown "$key") && up=(keyup "$key" "${up[@]}"); done
     xdotool "${down[@]}"  # one call: the keys go down together
     wait_any_line "$from" "${@:2}"
     line=$WAIT_LINE

@@ -43,8 +43,8 @@ sky=$(screenshot aim-sky)
 check "aiming at the sky nothing is picked" holds 'v["pick"] == 0'
 check "aiming at the sky there is no outline (no black pixels in the middle)" \
     test "$(colour_count "$sky" $CENTRE 000000)" -eq 0
-# 9 steps of 100 pixels: pitch 1.801, 13 degrees below the horizon, ground
-# farther than the reach of 80 units.
+# Pitch 1.8, 13 degrees below the horizon: from the landing the ray meets the
+# ground only 180 units away (block 266, 71, 256), beyond the reach (PICK_REACH).
 look_until 'v["pitch"] > 1.8' 0 100
 far=$(screenshot aim-far)
 check "aiming at ground out of reach nothing is picked" holds 'v["pick"] == 0'
@@ -52,14 +52,14 @@ check "ground out of reach shows no outline (no black pixels in the middle)" \
     test "$(colour_count "$far" $CENTRE 000000)" -eq 0
 check "the ground itself fills the lower half there" \
     test "$(nonwhite_count "$far" 640x240+0+240)" -gt $((640 * 240 * 9 / 10))
-# Three more steps: pitch 2.401, about 47 degrees down, ground within reach.
+# Pitch 2.4, about 47 degrees down: ground within reach.
 look_until 'v["pitch"] > 2.4' 0 100
 aimed_line=$(last_line)
 aimed=$(screenshot aim-ground)
 aimed_block=$(picked_block "$aimed_line")
 aimed_dist=$(field dist "$aimed_line")
 check "aiming at near ground picks a block (block $aimed_block at distance $aimed_dist)" \
-    holds 'v["pick"] == 1 && v["dist"] >= 8 && v["dist"] < 80' "$aimed_line"
+    holds "v[\"pick\"] == 1 && v[\"dist\"] >= $(tuning PICK_FIRST_SAMPLE) && v[\"dist\"] < $(tuning PICK_REACH)" "$aimed_line"
 check "the picked block holds the ray's sample at the reported distance" \
     test "$(sample_block "$aimed_line" "$aimed_dist")" = "$aimed_block"
 check "the sample one step nearer lies in another block (first hit along the ray)" \

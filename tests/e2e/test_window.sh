@@ -18,13 +18,15 @@ wait_for_sky() {
     done
 }
 
-# The overlay lines' tops are 8, 22, 36 and 48 with 12-pixel glyphs, 8 pixels
-# apart, starting at x = 8.
-overlay_line_box() { black_box "$1" "240x12+0+$2"; }
+# The overlay lines start at OVERLAY_TOPS, OVERLAY_LEFT from the left, a
+# GLYPH_WIDTH x GLYPH_HEIGHT cell a character (tools/game_figures.sh).
+overlay_line_box() { black_box "$1" "240x$GLYPH_HEIGHT+0+$2"; }
+line_top() { local tops=($OVERLAY_TOPS); echo "${tops[$1]}"; }
 # BOX N: the ink ends inside the Nth character cell ("X: 256.000000" has 13).
 ink_ends_in_cell() {
     local box=($1)
-    [ ${#box[@]} -eq 4 ] && [ "${box[2]}" -ge $((8 + ($2 - 1) * 8)) ] && [ "${box[2]}" -lt $((8 + $2 * 8)) ]
+    [ ${#box[@]} -eq 4 ] && [ "${box[2]}" -ge $((OVERLAY_LEFT + ($2 - 1) * GLYPH_WIDTH)) ] &&
+        [ "${box[2]}" -lt $((OVERLAY_LEFT + $2 * GLYPH_WIDTH)) ]
 }
 
 echo "# the shipping game: window, console, first picture, Escape"
@@ -36,20 +38,20 @@ check "the window is 640x480 (got $geometry)" test "$geometry" = 640x480
 wait_for_sky first
 shot=$WORK/first.png
 check "the first picture looks up into white sky below the overlay" \
-    test "$(nonwhite_count "$shot" 640x410+0+70)" -eq 0
-check "nothing is drawn left of or above the overlay's 8-pixel margin" \
-    test "$(($(nonwhite_count "$shot" 640x8+0+0) + $(nonwhite_count "$shot" 8x480+0+0)))" -eq 0
+    test "$(nonwhite_count "$shot" "$BELOW_OVERLAY")" -eq 0
+check "nothing is drawn left of or above the overlay's margins" \
+    test "$(($(nonwhite_count "$shot" 640x$(line_top 0)+0+0) + $(nonwhite_count "$shot" ${OVERLAY_LEFT}x480+0+0)))" -eq 0
 # "TOP LEFT INK_TOP RIGHT INK_BOTTOM" per line: the ink of every line starts
 # in its first cell and as far below its top as the others' (capitals all).
-ink=$(for top in 8 22 36 48; do echo "$top $(overlay_line_box "$shot" "$top")"; done)
-check "the overlay lines at y = 8, 22, 36 and 48 hold black text from x = 8 ($(echo $ink))" \
-    awk 'NF != 5 || $2 < 8 || $2 >= 16 { bad = 1 }
+ink=$(for top in $OVERLAY_TOPS; do echo "$top $(overlay_line_box "$shot" "$top")"; done)
+check "the overlay lines at y = $OVERLAY_TOPS hold black text from x = $OVERLAY_LEFT ($(echo $ink))" \
+    awk -v l="$OVERLAY_LEFT" -v w="$GLYPH_WIDTH" 'NF != 5 || $2 < l || $2 >= l + w { bad = 1 }
          !(($3 - $1) in rise) { rise[$3 - $1]; ++n } END { exit bad || n != 1 }' <<<"$ink"
 check "overlay text is pure black on white (no other colours)" \
     test "$(($(colour_count "$shot" 240x60+0+0 000000) + $(colour_count "$shot" 240x60+0+0 FFFFFF)))" \
     -eq $((240 * 60))
-check "the X line (X: 256.000000) spans 13 characters" ink_ends_in_cell "$(overlay_line_box "$shot" 22)" 13
-check "the Z line (Z: 256.000000) spans 13 characters" ink_ends_in_cell "$(overlay_line_box "$shot" 48)" 13
+check "the X line (X: 256.000000) spans 13 characters" ink_ends_in_cell "$(overlay_line_box "$shot" "$(line_top 1)")" 13
+check "the Z line (Z: 256.000000) spans 13 characters" ink_ends_in_cell "$(overlay_line_box "$shot" "$(line_top 3)")" 13
 quit_game
 check "the console shows exactly the two loading lines" \
     test "$(console_text "$GAME_LOG")" = "$(printf 'Successfully loaded texture.png\nSuccessfully loaded fonta.png')"
@@ -112,9 +114,9 @@ fi
 look_until 'v["pitch"] > 3.1' 0 100
 before=$(screenshot before-resize)
 check "looking straight down the whole picture is ground" \
-    test "$(colour_count "$before" 640x410+0+70 FFFFFF)" -eq 0
+    test "$(colour_count "$before" "$BELOW_OVERLAY" FFFFFF)" -eq 0
 check "standing on the ground the Y line (Y: 73.000000, feet at 1168 / 16) spans 12 characters" \
-    ink_ends_in_cell "$(overlay_line_box "$before" 36)" 12
+    ink_ends_in_cell "$(overlay_line_box "$before" "$(line_top 2)")" 12
 yaw_before=$(field yaw)
 pitch_before=$(field pitch)
 xdotool windowsize "$WIN" 800 600

@@ -16,7 +16,7 @@ e2e_init "$@"
 # Feet on cell 72 are at y = 73 * 16 = 1168, on cell 73 at 1184. At yaw 0, W
 # walks +x and D walks +z, a step a frame. Column i = 256 is the first of chunk 16
 # along x: its cells border chunk 15 across x = 4096.
-WORLD=640x410+0+70  # the picture below the overlay, whose figures change
+WORLD=$BELOW_OVERLAY  # the picture below the overlay, whose figures change
 
 # stays_put FIRST CONDITION: the frames from FIRST to now, at least five more
 # with the key still held, all satisfy the condition (a wall stopped the walk).

@@ -72,7 +72,7 @@ TEST(PlayerPointTest, OnlyAirIsFreeInsideTheWorldAndEverythingOutside) {
     EXPECT_TRUE(isPointFree(createPlayer(nullptr, 0, 0, 0), 10.0f, 10.0f, 10.0f));
 }
 
-TEST(PlayerFallTest, FirstFallRestsOnTheSurfaceBelowTheStartAtThePinnedDesignFrame) {
+TEST(PlayerFallTest, FirstFallRestsOnTheSurfaceBelowTheStartAtItsKnownFrame) {
     Player player = createPlayer(&sharedGeneratedWorld(), 4096.0f, 2048.0f, 4096.0f);
     EXPECT_EQ(player.pitch, 0.0f);
     stepPlayer(player, idle());
@@ -82,7 +82,7 @@ TEST(PlayerFallTest, FirstFallRestsOnTheSurfaceBelowTheStartAtThePinnedDesignFra
     EXPECT_EQ(player.pitch, PITCH_MIN);
 
     const float surfaceTop = 16.0f * static_cast<float>(columnHeight(256, 256) + 1);
-    int frame = 1;  // a figure of the design: it moves only with gravity, deliberately
+    int frame = 1;  // the landing's known frame: it moves only with gravity, deliberately
     for (; player.position.y != surfaceTop && frame < 1000; ++frame) stepPlayer(player, idle());
     EXPECT_EQ(frame, 99);
     EXPECT_EQ(player.position.x, 4096.0f);
@@ -171,7 +171,7 @@ TEST(PlayerFallTest, LandingSnapsToTheCellTopAndCanJumpAtOnce) {
     EXPECT_EQ(player.velocity.y, PLAYER_JUMP_SPEED);
 }
 
-TEST(PlayerFallTest, StandingIsStableAndAJumpPeaksAtThePinnedDesignHeight) {
+TEST(PlayerFallTest, StandingIsStableAndAJumpPeaksAtItsKnownHeight) {
     TestWorld world = makeFloorWorld();
     Player player = standing(*world, 200.0f, 200.0f);
     for (int frame = 0; frame < 100; ++frame) {
@@ -196,7 +196,7 @@ TEST(PlayerFallTest, StandingIsStableAndAJumpPeaksAtThePinnedDesignHeight) {
         ASSERT_LT(frames, 100);
         peak = std::fmax(peak, player.position.y);
     }
-    // A figure of the design, a little over one block: 2.5 + 2.32 + ... + 0.16.
+    // The jump's known peak, a little over one block: 2.5 + 2.32 + ... + 0.16.
     // It and the frame count move only with the jump speed or gravity, deliberately.
     EXPECT_NEAR(peak - FLOOR_TOP, 18.62f, 0.01f);
     EXPECT_GE(frames, 28);
@@ -311,27 +311,25 @@ TEST(PlayerWalkTest, WalkingOffTheWorldsEdgeFallsForEver) {
     EXPECT_LT(player.velocity.y, -0.9f * PLAYER_GRAVITY * FRAMES);
 }
 
-TEST(PlayerLookTest, CursorOffsetsTurnAndTiltTheView) {
-    // LOOK_PIXELS_PER_RADIAN pixels of offset turn the view one radian, to within a pixel.
-    const auto pixels = [](double radians) { return static_cast<int>(radians * LOOK_PIXELS_PER_RADIAN); };
-    const float pixel = static_cast<float>(1.0 / LOOK_PIXELS_PER_RADIAN);
+TEST(PlayerLookTest, MouseMotionTurnsAndTiltsAtTheKnownRate) {
+    // The game's known look rate: 500 pixels of motion for one radian.
     Player player = playerAt(0, 3000.0f, 0, 0, 1.5f);
     PlayerInput input = idle();
-    input.cursorDx = pixels(0.1);   // right of centre: turn right (yaw up)
-    input.cursorDy = pixels(0.05);  // below centre: look down (pitch up)
+    input.cursorDx = 50;  // right: turn right (yaw up)
+    input.cursorDy = 25;  // down: look down (pitch up)
     stepPlayer(player, input);
-    EXPECT_NEAR(player.yaw, 0.1f, pixel);
-    EXPECT_NEAR(player.pitch, 1.55f, pixel);
-    input.cursorDx = pixels(-0.2);
-    input.cursorDy = pixels(-0.1);
+    EXPECT_NEAR(player.yaw, 0.1f, 1e-6f);
+    EXPECT_NEAR(player.pitch, 1.55f, 1e-6f);
+    input.cursorDx = -100;
+    input.cursorDy = -50;
     stepPlayer(player, input);
-    EXPECT_NEAR(player.yaw, -0.1f, 2 * pixel);
-    EXPECT_NEAR(player.pitch, 1.45f, 2 * pixel);
+    EXPECT_NEAR(player.yaw, -0.1f, 1e-6f);
+    EXPECT_NEAR(player.pitch, 1.45f, 1e-6f);
     // Yaw is never wrapped.
-    input.cursorDx = pixels(10);
+    input.cursorDx = 5000;
     input.cursorDy = 0;
     steps(player, input, 10);
-    EXPECT_NEAR(player.yaw, 99.9f, 12 * pixel);
+    EXPECT_NEAR(player.yaw, 99.9f, 1e-4f);
 }
 
 TEST(PlayerLookTest, PitchIsClampedAtBothEnds) {

@@ -48,8 +48,6 @@ TEST(TextLayout, EveryByteGivesACellThatWrapsOntoTheSheet) {
         const float column = q.u / GLYPH_TEX_WIDTH, row = q.v / GLYPH_TEX_HEIGHT;
         EXPECT_EQ(column, std::round(column)) << c;
         EXPECT_EQ(row, std::round(row)) << c;
-        // The same character code: (row, column) addresses k = c - 32.
-        EXPECT_EQ(static_cast<int>(row) * 16 + static_cast<int>(column), c - 32) << c;
         EXPECT_EQ(q.x, 8 * c);
     }
 }
