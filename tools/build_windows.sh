@@ -41,11 +41,11 @@ if [ ! -f "$sfml/build/lib/libsfml-window-s.a" ]; then
   cmake --build "$sfml/build" -j"$jobs" >"$sfml/build.log"
 fi
 
-# The game and its probe (the same frame loop reporting each frame, for the
-# end-to-end scripts under Wine).
+# The game, its probe (the same frame loop reporting each frame, for the
+# end-to-end scripts under Wine) and worldstats (the world it builds).
 cmake -S "$repo" -B "$build/game-build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
   -DSFML_DIR="$sfml/build" -DVEX_NATIVE_GAME_DIR="$native_game" -DVEX_TESTS=ON -DVEX_BENCH=OFF >/dev/null
-cmake --build "$build/game-build" --target vexelmoor vexelmoor_probe -j"$jobs" >/dev/null
+cmake --build "$build/game-build" --target vexelmoor vexelmoor_probe worldstats -j"$jobs" >/dev/null
 (cd "$build/game-build" && cpack -G ZIP >/dev/null)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/game-build/CMakeCache.txt")
 zip=$build/vexelmoor-$version-win64.zip
