@@ -1,12 +1,12 @@
 // The desktop and the system on Linux: an X11 display (Xwayland included)
 // through Xlib, Xrandr and GLX, POSIX files and memory.
 
-#include <SFML/Window/Window.hpp>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <SFML/Window/Window.hpp>
 #include <cstdlib>
 #include <cstring>
 
@@ -75,7 +75,8 @@ CursorLink& cursorLink() {
         made.onXwayland = isXwayland(made.display);
         char noBits = 0;
         XColor black = {};
-        const Pixmap empty = XCreateBitmapFromData(made.display, DefaultRootWindow(made.display), &noBits, 1, 1);
+        const Pixmap empty =
+            XCreateBitmapFromData(made.display, DefaultRootWindow(made.display), &noBits, 1, 1);
         made.blank = XCreatePixmapCursor(made.display, empty, empty, &black, &black, 0, 0);
         XFreePixmap(made.display, empty);
         return made;
@@ -103,11 +104,20 @@ CursorRead readCursor(CursorLink& link, ::Window window, sf::Vector2u size) {
     ::Window root, child;
     int rootX, rootY, x, y;
     unsigned buttons;
-    if (!link.display || !XQueryPointer(link.display, window, &root, &child, &rootX, &rootY, &x, &y, &buttons))
+    if (!link.display ||
+        !XQueryPointer(link.display, window, &root, &child, &rootX, &rootY, &x, &y, &buttons))
         return CursorRead{};
     Screen* screen = DefaultScreenOfDisplay(link.display);
-    return {true, rootX - x, rootY - y, size.x, size.y, x, y, static_cast<unsigned>(WidthOfScreen(screen)),
-            static_cast<unsigned>(HeightOfScreen(screen)), link.onXwayland};
+    return {true,
+            rootX - x,
+            rootY - y,
+            size.x,
+            size.y,
+            x,
+            y,
+            static_cast<unsigned>(WidthOfScreen(screen)),
+            static_cast<unsigned>(HeightOfScreen(screen)),
+            link.onXwayland};
 }
 
 // A move by the offset just read, not to the centre: motion that arrives

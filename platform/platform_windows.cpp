@@ -1,10 +1,10 @@
 // The desktop and the system on Windows, through Win32.
 
-#include <SFML/Window/Window.hpp>
 #include <fcntl.h>
 #include <io.h>
 #include <malloc.h>
 
+#include <SFML/Window/Window.hpp>
 #include <cstdlib>
 
 #include "app/window_rules.h"
@@ -22,10 +22,10 @@ namespace {
 // windowing library's grab), so clicks stay on the game.
 struct RawMouse {
     HWND window;
-    WNDPROC windowsOwn;  // the windowing library's procedure, which handles the rest
-    long dx, dy;         // summed since the last frame took them
-    bool counting;       // the previous frame had the focus and the grab
-    bool sizingOrMoving; // inside the system's move or resize loop
+    WNDPROC windowsOwn;   // the windowing library's procedure, which handles the rest
+    long dx, dy;          // summed since the last frame took them
+    bool counting;        // the previous frame had the focus and the grab
+    bool sizingOrMoving;  // inside the system's move or resize loop
     bool grabbed;
 };
 
@@ -37,8 +37,8 @@ LRESULT CALLBACK watchRawMouse(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_INPUT: {
         RAWINPUT input;
         UINT size = sizeof input;
-        const UINT got =
-            GetRawInputData(reinterpret_cast<HRAWINPUT>(lParam), RID_INPUT, &input, &size, sizeof(RAWINPUTHEADER));
+        const UINT got = GetRawInputData(reinterpret_cast<HRAWINPUT>(lParam), RID_INPUT, &input, &size,
+                                         sizeof(RAWINPUTHEADER));
         // Absolute devices (tablets, remote sessions) report places, not
         // motion: they do not turn the view.
         if (got != static_cast<UINT>(-1) && input.header.dwType == RIM_TYPEMOUSE &&
@@ -109,7 +109,8 @@ LookMotion takeMouseLook(sf::Window& window, bool focused) {
     // Motion from before the focus came back, or from the frame in which it
     // did, is not the player's look.
     const bool counts = focused && mouse.counting;
-    const LookMotion motion = {counts ? static_cast<int>(mouse.dx) : 0, counts ? static_cast<int>(mouse.dy) : 0};
+    const LookMotion motion = {counts ? static_cast<int>(mouse.dx) : 0,
+                               counts ? static_cast<int>(mouse.dy) : 0};
     mouse.dx = mouse.dy = 0;
     mouse.counting = focused;
     return motion;
@@ -134,7 +135,9 @@ std::FILE* openRegularFile(const char* path) {
     return file;
 }
 
-void* allocateAlignedMemory(std::size_t bytes, std::size_t alignment) { return _aligned_malloc(bytes, alignment); }
+void* allocateAlignedMemory(std::size_t bytes, std::size_t alignment) {
+    return _aligned_malloc(bytes, alignment);
+}
 
 void freeAlignedMemory(void* memory) { _aligned_free(memory); }
 

@@ -13,7 +13,7 @@ struct Player {
     bool rightHeld;
     bool leftClick;  // left button went down at this frame's update
     bool rightClick;
-    float reserved0[3];  // nothing reads it: keeps the record's designed layout and size
+    float reserved0[3];  // nothing reads it: keeps the record's layout and size as they have always been
     Vec3f velocity;      // units per frame; only y is ever set
     float pitch;         // radians from straight up, kept within 0.001 .. pi - 0.001
     float yaw;           // radians; 0 faces +x, increasing turns toward +z

@@ -58,8 +58,9 @@ struct Chunk {
     std::int32_t cy;
     std::int32_t cz;
     BlockId blocks[CHUNK_CELLS];
-    // Nothing reads it: a byte per cell kept so the record has its designed layout
-    // and size; the write-guard test watches it for stray writes past `blocks`.
+    // Nothing reads it: a byte per cell that keeps the record's layout and size
+    // as they have always been; the write-guard test watches it for stray
+    // writes past `blocks`.
     std::uint8_t reserved[CHUNK_CELLS];
     LightByte light[CHUNK_CELLS];
     ChunkMesh mesh;
