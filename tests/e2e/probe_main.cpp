@@ -101,8 +101,7 @@ GlView readGlView() {
 }
 
 // A checksum of the middle of this frame's picture (half the viewport's width
-// and height), read before the swap: equal in two frames when that part of
-// the picture did not change between them.
+// and height), read before the swap: equal in two frames where it did not change.
 std::uint32_t centreChecksum(const GLint viewport[4]) {
     const GLint w = viewport[2] / 2, h = viewport[3] / 2;
     std::vector<std::uint8_t> rgba(static_cast<std::size_t>(w) * h * 4);

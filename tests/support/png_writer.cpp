@@ -78,8 +78,7 @@ std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, P
 std::vector<std::uint8_t> encodeInterlacedRgbaPng(std::uint32_t width, std::uint32_t height,
                                                   const std::vector<std::uint8_t>& rgba,
                                                   std::size_t missing) {
-    // The pass of each pixel of an 8 x 8 tile. A pass's scanline holds its
-    // pixels of one image row; a row without any has none.
+    // Each pixel's pass by its place in an 8 x 8 tile; a scanline is a pass's pixels of one row.
     static const char PASS_OF[8][9] = {"16462646", "77777777", "56565656", "77777777",
                                        "36463646", "77777777", "56565656", "77777777"};
     std::vector<std::uint8_t> raw;

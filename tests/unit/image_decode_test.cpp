@@ -183,11 +183,9 @@ TEST_F(ImageFiles, TruncatedFilesAreRefused) {
     expectRefused(decodeImageFile(write("half.png", half).c_str()), "truncated file");
 }
 
-// The structural check takes interlaced images of sizes that leave passes
-// empty or part-filled, and refuses passes a byte short. Files the decoder is
-// never handed, their bytes well formed or not: an image higher than the edge
-// limit, and what is not a regular file (a pipe whose writer has written an
-// image and gone, a device), which is not read either.
+// Interlaced sizes that leave passes empty or part-filled, and passes a byte
+// short. Files never decoded, well formed or not: an image over the edge limit,
+// and what is not a regular file (a pipe holding an image, a device), unread.
 TEST_F(ImageFiles, InterlacedTallAndNonRegularFilesAreJudgedBeforeDecoding) {
     const Bytes good = encodeRgbaPng(2, 2, testPixels(2, 2)),
                 tall = encodeRgbaPng(1, 8193, testPixels(1, 8193));

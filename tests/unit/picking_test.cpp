@@ -124,8 +124,7 @@ TEST(PickRayTest, NeitherMissingChunksNorPointsOutsideTheWorldStopTheRay) {
     slot = ground;
     EXPECT_TRUE(pickBlock(*world, lookingDown(*world, 25, 64.0f, 25)).hit);
 
-    // An eye outside the world looking in: the samples before the first one
-    // inside are skipped, and the ray goes on to the first block.
+    // An eye outside the world looking in: samples outside are skipped, not the end.
     TestWorld edges = makeTestWorld(false);
     addAirChunk(*edges, 31, 0, 1);
     addAirChunk(*edges, 1, 7, 1);

@@ -161,9 +161,8 @@ TEST(PlayerFallTest, LandingSnapsToTheCellTopAndCanJumpAtOnce) {
     EXPECT_EQ(player.position.y, 176.0f);
     EXPECT_TRUE(isPointFree(player, 100.0f, 176.0f, 100.0f));
 
-    // Falling 15.83 to 15.99 a frame from 80: at that speed the fall would end
-    // in the air just above the floor, but gravity makes it 16.01 to 16.17,
-    // which ends inside the floor's top row: it lands on the floor, not in it.
+    // Falling 15.83 to 15.99 a frame from 80 would end just above the floor, but
+    // gravity makes it 16.01 to 16.17, into the floor's top row: it lands on it.
     for (float speed : {-15.83f, -15.9f, -15.99f}) {
         player = createPlayer(world.get(), 100.0f, 80.0f, 100.0f);
         player.velocity.y = speed;
