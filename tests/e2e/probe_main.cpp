@@ -8,7 +8,9 @@
 // with one drawn from meshes built afresh. heap= is the memory the allocator
 // has handed out and not had back (kB), for the soak's leak check.
 // viewport= and aspect= are read back from GL: the viewport and the width over
-// height of the perspective in force when the frame was drawn.
+// height of the perspective in force when the frame was drawn. With
+// PROBE_CENTRE set, centre= is a checksum of the middle of the frame's picture
+// (0 otherwise: reading the picture back slows every frame).
 
 #include <GL/gl.h>
 #ifdef __GLIBC__
@@ -20,8 +22,10 @@
 #endif
 
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "app/game.h"
 #include "render/mesher.h"
@@ -96,25 +100,38 @@ GlView readGlView() {
     return view;
 }
 
+// A checksum of the middle of this frame's picture (half the viewport's width
+// and height), read before the swap: equal in two frames where it did not change.
+std::uint32_t centreChecksum(const GLint viewport[4]) {
+    const GLint w = viewport[2] / 2, h = viewport[3] / 2;
+    std::vector<std::uint8_t> rgba(static_cast<std::size_t>(w) * h * 4);
+    glReadPixels(viewport[0] + w / 2, viewport[1] + h / 2, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    std::uint32_t sum = 2166136261u;  // FNV-1a
+    for (std::uint8_t byte : rgba) sum = (sum ^ byte) * 16777619u;
+    return sum;
+}
+
 void reportFrame(const FrameReport& r) {
     if (r.frame == 1) moveToStartIfAsked(*r.player);
     const Player& p = *r.player;
     const PickResult& pick = r.pickAndEdit.pick;
     const bool rebuiltAll = rebuildAllIfRequested(*p.world);
     const GlView view = readGlView();
+    static const bool centreAsked = std::getenv("PROBE_CENTRE") != nullptr;
     char heap[32];
     heapInUse(heap);
     std::printf(
         "frame=%ld pos=%.3f,%.3f,%.3f vel=%.3f,%.3f,%.3f yaw=%.6f pitch=%.6f focus=%d left=%d right=%d "
         "home=%d fps=%d pick=%d block=%d,%d,%d dist=%g edit=%s rebuilt=%d drawn=%d size=%ux%u "
-        "rebuilt_all=%d%s logic_us=%ld draw_us=%ld viewport=%d,%d,%d,%d aspect=%.6f end\n",
+        "rebuilt_all=%d%s logic_us=%ld draw_us=%ld viewport=%d,%d,%d,%d aspect=%.6f centre=%08x end\n",
         r.frame, p.position.x, p.position.y, p.position.z, p.velocity.x, p.velocity.y, p.velocity.z, p.yaw,
         p.pitch, r.loop->focused ? 1 : 0, p.leftClick ? 1 : 0, p.rightClick ? 1 : 0, r.homeHeld ? 1 : 0,
         static_cast<int>(r.shownFps), pick.hit ? 1 : 0, pick.block.x, pick.block.y, pick.block.z,
         static_cast<double>(pick.distance), editName(r.pickAndEdit.edit.outcome),
         r.pickAndEdit.edit.rebuiltCount, r.chunksDrawn, r.loop->width, r.loop->height, rebuiltAll ? 1 : 0,
         heap, r.logicMicros, r.drawMicros, view.viewport[0], view.viewport[1], view.viewport[2],
-        view.viewport[3], view.aspect);
+        view.viewport[3], view.aspect,
+        centreAsked ? static_cast<unsigned>(centreChecksum(view.viewport)) : 0u);
     std::fflush(stdout);
 }
 

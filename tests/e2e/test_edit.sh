@@ -34,7 +34,7 @@ chunks_touched() {
         print n }'
 }
 
-start_probe edit
+PROBE_CENTRE=1 start_probe edit
 wait_until 'v["frame"] >= 100 && v["vy"] == 0' "the player to land"
 wait_frames 2
 
@@ -78,6 +78,10 @@ check "the left click removes the aimed block" \
     test "$(field edit "$removal")" = removed -a "$(picked_block "$removal")" = "$aimed_block"
 check "the removal remeshes its chunk and the chunks across its faces" \
     test "$(field rebuilt "$removal")" = "$(chunks_touched "$aimed_block")"
+# Read before the swap: the frame that made the edit already draws without the block.
+before_removal=$(field centre "$(line_of_frame $(($(field frame "$removal") - 1)))")
+check "the removal shows in the frame that made it (its middle differs from the frame before's, $before_removal)" \
+    test -n "$before_removal" -a "$(field centre "$removal")" != "$before_removal"
 after_removal_line=$(last_line)
 removed=$(screenshot removed)
 behind=$(picked_block "$after_removal_line")

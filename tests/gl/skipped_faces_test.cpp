@@ -7,6 +7,7 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <random>
@@ -200,6 +201,24 @@ TEST_F(SkippedFaces, GivesThePictureOfEveryFaceInEveryView) {
 
     EXPECT_EQ(failures, "");
     EXPECT_GT(terrainViews_, views_ / 2) << "most views must show terrain to compare";
+}
+
+// A 3-D checkerboard a player could build fills a chunk with more vertices
+// than 16-bit indices can name: its list is drawn as 32-bit.
+TEST_F(SkippedFaces, GivesThePictureOfEveryFaceOfAChunkBeyond16BitIndices) {
+    World& world = sharedGeneratedWorld();
+    Chunk& sky = *getChunk(world, 16, 6, 16);  // empty sky over the start
+    // Cell (x, y, z) is at x * 256 + y * 16 + z: solid where x + y + z is odd.
+    for (int i = 0; i < CHUNK_CELLS; ++i)
+        sky.blocks[i] = ((i >> 8) + (i >> 4) + i) % 2 ? BLOCK_DEEP : BLOCK_AIR;
+    buildChunkMesh(sky);
+    EXPECT_GT(sky.mesh.positionCount / 3, 65536u);
+    const std::string failures =
+        compare(world, {"beside a checkerboard", {4000.0f, 1600.0f, 4224.0f}, 0.0f, 1.7f, false}) +
+        compare(world, {"under a checkerboard", {4150.0f, 1400.0f, 4200.0f}, 0.5f, 0.3f, false});
+    std::fill(sky.blocks, sky.blocks + CHUNK_CELLS, BLOCK_AIR);
+    buildChunkMesh(sky);
+    EXPECT_EQ(failures, "");
 }
 
 }  // namespace

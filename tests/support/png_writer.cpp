@@ -32,11 +32,9 @@ int channelsOf(PngColourType type) {
     return 1;
 }
 
-}  // namespace
-
-std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, PngColourType colourType,
-                                    int bitDepth, const std::vector<std::uint8_t>& rows,
-                                    const std::vector<std::uint8_t>& palette) {
+std::vector<std::uint8_t> pngFile(std::uint32_t width, std::uint32_t height, PngColourType colourType,
+                                  int bitDepth, bool interlaced, const std::vector<std::uint8_t>& raw,
+                                  const std::vector<std::uint8_t>& palette) {
     std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
     std::vector<std::uint8_t> header;
@@ -46,10 +44,24 @@ std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, P
     header.push_back(colourType);
     header.push_back(0);  // deflate
     header.push_back(0);  // adaptive filtering
-    header.push_back(0);  // not interlaced
+    header.push_back(interlaced ? 1 : 0);
     putChunk(png, "IHDR", header);
     if (!palette.empty()) putChunk(png, "PLTE", palette);
 
+    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
+    std::vector<std::uint8_t> packed(packedSize);
+    compress(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()));
+    packed.resize(packedSize);
+    putChunk(png, "IDAT", packed);
+    putChunk(png, "IEND", {});
+    return png;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, PngColourType colourType,
+                                    int bitDepth, const std::vector<std::uint8_t>& rows,
+                                    const std::vector<std::uint8_t>& palette) {
     // Every scanline gets filter type 0 (none) in front of its samples.
     const std::size_t rowBytes = (std::size_t{width} * channelsOf(colourType) * bitDepth + 7) / 8;
     std::vector<std::uint8_t> raw;
@@ -60,13 +72,26 @@ std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, P
             raw.push_back(at < rows.size() ? rows[at] : 0);
         }
     }
-    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
-    std::vector<std::uint8_t> packed(packedSize);
-    compress(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()));
-    packed.resize(packedSize);
-    putChunk(png, "IDAT", packed);
-    putChunk(png, "IEND", {});
-    return png;
+    return pngFile(width, height, colourType, bitDepth, false, raw, palette);
+}
+
+std::vector<std::uint8_t> encodeInterlacedRgbaPng(std::uint32_t width, std::uint32_t height,
+                                                  const std::vector<std::uint8_t>& rgba,
+                                                  std::size_t missing) {
+    // Each pixel's pass by its place in an 8 x 8 tile; a scanline is a pass's pixels of one row.
+    static const char PASS_OF[8][9] = {"16462646", "77777777", "56565656", "77777777",
+                                       "36463646", "77777777", "56565656", "77777777"};
+    std::vector<std::uint8_t> raw;
+    for (char pass = '1'; pass <= '7'; ++pass)
+        for (std::uint32_t y = 0; y < height; ++y)
+            for (std::uint32_t x = 0, inRow = 0; x < width; ++x) {
+                if (PASS_OF[y % 8][x % 8] != pass) continue;
+                if (inRow++ == 0) raw.push_back(0);  // filter type 0 (none)
+                const auto pixel = rgba.begin() + 4 * (std::size_t{y} * width + x);
+                raw.insert(raw.end(), pixel, pixel + 4);
+            }
+    raw.resize(raw.size() - missing);
+    return pngFile(width, height, PNG_RGBA, 8, true, raw, {});
 }
 
 std::vector<std::uint8_t> encodeRgbaPng(std::uint32_t width, std::uint32_t height,

@@ -25,6 +25,12 @@ std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, P
 std::vector<std::uint8_t> encodeRgbaPng(std::uint32_t width, std::uint32_t height,
                                         const std::vector<std::uint8_t>& rgba);
 
+// 8-bit RGBA pixels, top row first, written in the seven interlaced passes;
+// the last `missing` bytes of the passes' scanline data are left out.
+std::vector<std::uint8_t> encodeInterlacedRgbaPng(std::uint32_t width, std::uint32_t height,
+                                                  const std::vector<std::uint8_t>& rgba,
+                                                  std::size_t missing = 0);
+
 // Rewrites the size fields of the header chunk (with its checksum), so a file
 // can declare any size without holding that many pixels.
 void setPngSize(std::vector<std::uint8_t>& png, std::uint32_t width, std::uint32_t height);

@@ -32,12 +32,18 @@ TEST(CursorAnchorTest, OnlyAWindowThatStayedPutTurnsTheView) {
         {true, 1, -400, 900, 700, 450, 400, 0, 0, "still there: the cursor stopped at the screen's top"},
         {true, 1, 20, 900, 700, 450, -20, 0, 0, "slid back in"},
         {true, 1, 20, 900, 700, 453, 346, 3, -4, "settled"},
+        {true, 1, 800, 900, 700, 450, -430, 0, 0, "slid down, its centre below the screen's bottom"},
+        {true, 1, 800, 900, 700, 450, 223, 0, 0, "still there: the cursor stopped at the screen's bottom"},
     };
     for (const Frame& f : frames) {
         const CursorMotion m =
             takeCursorMotion(anchor, {f.focused, f.left, f.top, f.width, f.height, f.x, f.y, 1280, 1024, false});
         EXPECT_TRUE(m.dx == f.dx && m.dy == f.dy) << f.what << ": got " << m.dx << ", " << m.dy;
         EXPECT_EQ(m.move, f.focused) << f.what;  // without the focus the cursor is the desktop's
+        // The move takes the cursor to the window's centre, wherever it was read.
+        EXPECT_TRUE(!m.move || (f.x + m.moveX == static_cast<int>(f.width / 2) &&
+                                f.y + m.moveY == static_cast<int>(f.height / 2)))
+            << f.what << ": moved to " << f.x + m.moveX << ", " << f.y + m.moveY;
     }
 }
 

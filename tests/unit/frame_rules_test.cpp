@@ -91,6 +91,14 @@ TEST(WindowEventTest, ResizeFollowsTheWindowButIgnoresZeroSizes) {
     EXPECT_TRUE(state.open);
 }
 
+TEST(GlVisualTest, TakesOnlyOpenGlRgbaWithADepthBuffer) {
+    EXPECT_TRUE(glVisualSuitsGame(true, true, 24));
+    EXPECT_TRUE(glVisualSuitsGame(true, true, 16));
+    EXPECT_FALSE(glVisualSuitsGame(true, true, 0)) << "no depth buffer: the 3D view would not test depth";
+    EXPECT_FALSE(glVisualSuitsGame(false, true, 24));
+    EXPECT_FALSE(glVisualSuitsGame(true, false, 24));
+}
+
 TEST(WindowAspectTest, FollowsTheWindowInSinglePrecision) {
     EXPECT_EQ(static_cast<double>(windowAspect(640, 480)), 1.3333333730697632);
     EXPECT_EQ(windowAspect(800, 600), windowAspect(640, 480));

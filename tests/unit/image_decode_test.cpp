@@ -3,6 +3,7 @@
 
 #include "app/image_decode.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/png_check.h"
 #include "tests/support/png_writer.h"
 
 namespace {
@@ -179,6 +181,44 @@ TEST_F(ImageFiles, TruncatedFilesAreRefused) {
     }
     const Bytes half(good.begin(), good.begin() + static_cast<std::ptrdiff_t>((idat + iend) / 2));
     expectRefused(decodeImageFile(write("half.png", half).c_str()), "truncated file");
+}
+
+// Interlaced sizes that leave passes empty or part-filled, and passes a byte
+// short. Files never decoded, well formed or not: an image over the edge limit,
+// and what is not a regular file (a pipe holding an image, a device), unread.
+TEST_F(ImageFiles, InterlacedTallAndNonRegularFilesAreJudgedBeforeDecoding) {
+    const Bytes good = encodeRgbaPng(2, 2, testPixels(2, 2)),
+                tall = encodeRgbaPng(1, 8193, testPixels(1, 8193));
+    const std::string pipe = dir + "/pipe.png";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    files.push_back(pipe);
+    const int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);  // keeps the written bytes in the pipe
+    const int writer = open(pipe.c_str(), O_WRONLY);
+    ASSERT_EQ(::write(writer, good.data(), good.size()), static_cast<ssize_t>(good.size()));
+    close(writer);
+    const struct {
+        std::string what;
+        Bytes png;
+        std::string path;     // where given, decoding this file must give nothing
+        std::uint32_t width;  // as the structural check reads it, 0 when it refuses the bytes
+    } cases[] = {
+        {"interlaced 1 x 1", encodeInterlacedRgbaPng(1, 1, testPixels(1, 1)), "", 1},
+        {"interlaced 3 x 5", encodeInterlacedRgbaPng(3, 5, testPixels(3, 5)), "", 3},
+        {"interlaced 9 x 17", encodeInterlacedRgbaPng(9, 17, testPixels(9, 17)), "", 9},
+        {"interlaced, a byte short", encodeInterlacedRgbaPng(3, 5, testPixels(3, 5), 1), "", 0},
+        {"1 x 8193", tall, write("tall.png", tall), 1},
+        {"a pipe holding an image", good, pipe, 2},
+        {"a device", {}, "/dev/zero", 0},
+    };
+    for (const auto& c : cases) {
+        PngHeader header = {};
+        EXPECT_EQ(checkPng(c.png.data(), c.png.size(), header) ? header.width : 0, c.width) << c.what;
+        if (!c.path.empty()) expectRefused(decodeImageFile(c.path.c_str()), c.what);
+    }
+    Bytes left(good.size() + 1);
+    EXPECT_EQ(read(reader, left.data(), left.size()), static_cast<ssize_t>(good.size()))
+        << "the pipe was read";
+    close(reader);
 }
 
 }  // namespace

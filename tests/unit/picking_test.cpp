@@ -114,7 +114,7 @@ TEST(PickRayTest, SamplesRunFromEightToSeventyNine) {
     EXPECT_EQ(pick.cell.z, 9);
 }
 
-TEST(PickRayTest, MissingChunksDoNotStopTheRay) {
+TEST(PickRayTest, NeitherMissingChunksNorPointsOutsideTheWorldStopTheRay) {
     TestWorld world = makeFloorWorld();
     EXPECT_FALSE(pickBlock(*world, lookingDown(*world, 25, 600.0f, 25)).hit);  // only missing chunks in reach
     Chunk*& slot = world->chunks[chunkSlot(1, 0, 1)];
@@ -123,6 +123,21 @@ TEST(PickRayTest, MissingChunksDoNotStopTheRay) {
     EXPECT_FALSE(pickBlock(*world, lookingDown(*world, 25, 64.0f, 25)).hit);
     slot = ground;
     EXPECT_TRUE(pickBlock(*world, lookingDown(*world, 25, 64.0f, 25)).hit);
+
+    // An eye outside the world looking in: samples outside are skipped, not the end.
+    TestWorld edges = makeTestWorld(false);
+    addAirChunk(*edges, 31, 0, 1);
+    addAirChunk(*edges, 1, 7, 1);
+    setWorldBlock(*edges, 511, 5, 25, BLOCK_DEEP);
+    setWorldBlock(*edges, 25, 127, 25, BLOCK_DEEP);
+    // Feet 8 past the high x face (8192) looking toward -x: sample 8 is at x 8192, outside.
+    PickResult pick = pickBlock(*edges, playerAt(8200.0f, 64.0f, 408.0f, PI, LEVEL, edges.get()));
+    expectBlock(pick, 511, 5, 25);
+    EXPECT_EQ(pick.distance, 9.0f);
+    // The eye 17 above the top (2048) looking down: samples 8 to 17 are above the world.
+    pick = pickBlock(*edges, lookingDown(*edges, 25, 2040.0f, 25));
+    expectBlock(pick, 25, 127, 25);
+    EXPECT_EQ(pick.distance, 18.0f);
 }
 
 TEST(PickRayTest, PointsJustOutsideTheLowFacesAreHits) {

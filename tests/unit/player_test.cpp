@@ -161,6 +161,15 @@ TEST(PlayerFallTest, LandingSnapsToTheCellTopAndCanJumpAtOnce) {
     EXPECT_EQ(player.position.y, 176.0f);
     EXPECT_TRUE(isPointFree(player, 100.0f, 176.0f, 100.0f));
 
+    // Falling 15.83 to 15.99 a frame from 80 would end just above the floor, but
+    // gravity makes it 16.01 to 16.17, into the floor's top row: it lands on it.
+    for (float speed : {-15.83f, -15.9f, -15.99f}) {
+        player = createPlayer(world.get(), 100.0f, 80.0f, 100.0f);
+        player.velocity.y = speed;
+        stepPlayer(player, idle());
+        EXPECT_EQ(player.position.y, FLOOR_TOP) << speed;
+    }
+
     // Landing with Space held starts the jump in the same frame.
     player = createPlayer(world.get(), 300.0f, 66.0f, 300.0f);
     player.velocity.y = -3.0f;
