@@ -75,10 +75,10 @@ walk() {
     steps=$(lines_between "$from" "$(frame_now)" | awk "$AWK_PARSE"'
         { parse($0)
           if (NR > 1) { d = v[a] - prev; o = v[b] - prevo
-                        if (o != 0 || (d != 0 && d != s * step)) { print "bad"; exit }
+                        if (o != 0 || (d != 0 && d != s * step)) { bad = 1; exit }
                         if (d != 0) ++n }
           prev = v[a]; prevo = v[b] }
-        END { print n + 0 }' a="$axis" b="$other" s="${sign}1" step="$STEP")
+        END { print bad ? "bad" : n + 0 }' a="$axis" b="$other" s="${sign}1" step="$STEP")
     check "$key moves along $axis only, ${sign}$STEP per frame ($steps steps)" \
         test "$steps" != bad -a "$steps" -ge "$(awk -v u="$units" -v s="$STEP" 'BEGIN { print int(u / s) }')"
 }
