@@ -268,8 +268,7 @@ hold_key() { xdotool keydown "$1" && wait_frames "$2" && xdotool keyup "$1"; }
 # was drawn after the release; WAIT_LINE is the first frame that met it.
 hold_until() {
     local down=() up=() key line from=$(frame_now)
-    # Released in the reverse order, so that a modifier held with a letter
-    # is still down when the letter comes up.
+    # Up in the reverse order: a modifier held with a letter outlasts it.
     for key in $1; do down+=(keydown "$key") && up=(keyup "$key" "${up[@]}"); done
     xdotool "${down[@]}"  # one call: the keys go down together
     wait_any_line "$from" "${@:2}"

@@ -205,10 +205,9 @@ TEST(PlayerFallTest, StandingIsStableAndAJumpPeaksAtItsKnownHeight) {
         ASSERT_LT(frames, 100);
         peak = std::fmax(peak, player.position.y);
     }
-    // The jump's known peak, a little over one block: 2.5 + 2.32 + ... + 0.16.
-    // In the air 29 frames: 14 rising, then 15 falling back at 0.02, 0.2, ...,
-    // 2.54 a frame (the last one lands). Both move only with the jump speed or
-    // gravity, deliberately.
+    // The jump's known peak, a little over one block: 2.5 + 2.32 + ... + 0.16; 29 frames
+    // in the air: 14 rising, 15 falling at 0.02, 0.2, ..., 2.54 (the last one lands).
+    // Both move only with the jump speed or gravity, deliberately.
     EXPECT_NEAR(peak - FLOOR_TOP, 18.62f, 0.01f);
     EXPECT_GE(frames, 28);
     EXPECT_LE(frames, 32);
