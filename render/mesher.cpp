@@ -326,12 +326,14 @@ void buildMesh(Chunk& chunk, MeshArenas* arenas) {
 
     FaceTexCache texCache;
     for (int& kind : texCache.kind) kind = -1;
+    int topRow = 0;
     // Cells in x, y, z order, each cell's faces in face order.
     for (int x = 0; x < CHUNK_EDGE; ++x)
         for (int y = 0; y < CHUNK_EDGE; ++y) {
             const std::uint16_t* m = rows.masks[x][y];
             unsigned any = 0;
             for (int f = 0; f < FACE_COUNT; ++f) any |= m[f];
+            if (any && y > topRow) topRow = y;
             while (any) {
                 const int z = __builtin_ctz(any);
                 any &= any - 1;
@@ -356,6 +358,8 @@ void buildMesh(Chunk& chunk, MeshArenas* arenas) {
                 }
             }
         }
+    // A cell's faces lie within its drawn box, which ends at its origin's height.
+    chunk.faces.top = static_cast<std::int16_t>(16 * topRow);
 }
 
 }  // namespace
