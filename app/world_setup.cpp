@@ -1,14 +1,12 @@
 #include "app/world_setup.h"
 
 #include "render/mesher.h"
-#include "world/ground.h"
 #include "world/terrain.h"
 
 World* createWorld() {
     World* world = new World();
     allocateChunks(*world);
     generateTerrain(*world);
-    measureGround(*world);
     meshAllChunks(*world);
     return world;
 }

@@ -56,8 +56,8 @@ bool eyeInOpenCell(const World& world, const EyePoint& eye) {
     // Cells are drawn one block below their place in the data.
     const double bx = std::floor(eye.x / UNITS_PER_BLOCK), by = std::floor(eye.y / UNITS_PER_BLOCK) + 1,
                  bz = std::floor(eye.z / UNITS_PER_BLOCK);
-    if (bx < 0 || by < 0 || bz < 0 || bx >= WORLD_CHUNKS_X * CHUNK_EDGE || by >= WORLD_CHUNKS_Y * CHUNK_EDGE ||
-        bz >= WORLD_CHUNKS_Z * CHUNK_EDGE)
+    if (bx < 0 || by < 0 || bz < 0 || bx >= WORLD_CHUNKS_X * CHUNK_EDGE ||
+        by >= WORLD_CHUNKS_Y * CHUNK_EDGE || bz >= WORLD_CHUNKS_Z * CHUNK_EDGE)
         return false;
     const int x = static_cast<int>(bx), y = static_cast<int>(by), z = static_cast<int>(bz);
     const Chunk* chunk = world.chunks[chunkSlot(x / CHUNK_EDGE, y / CHUNK_EDGE, z / CHUNK_EDGE)];
@@ -88,8 +88,8 @@ void findHiddenChunks(const World& world, EyePoint eye, const FrustumPlanes& fru
         for (int tz = 0; tz < GROUND_TILES_Z; ++tz) {
             const int depth = world.tileGroundDepth[tx * GROUND_TILES_Z + tz];
             Footprint f;
-            if (depth == 0 ||
-                !footprintOf(eye, TILE_UNITS * tx, TILE_UNITS * tz, TILE_UNITS * (tx + 1), TILE_UNITS * (tz + 1), f))
+            if (depth == 0 || !footprintOf(eye, TILE_UNITS * tx, TILE_UNITS * tz, TILE_UNITS * (tx + 1),
+                                           TILE_UNITS * (tz + 1), f))
                 continue;
             // The solid cells 0 .. depth - 1, drawn one block lower.
             slabs.push_back({f, slabBound(eye, UNITS_PER_BLOCK * (depth - 1), f)});
@@ -110,8 +110,9 @@ void findHiddenChunks(const World& world, EyePoint eye, const FrustumPlanes& fru
                     continue;
                 candidates.push_back({f, slopeTo(eye, UNITS_PER_CHUNK * cy + chunk->faces.top, f), slot});
             }
-    std::sort(candidates.begin(), candidates.end(),
-              [](const Candidate& a, const Candidate& b) { return a.footprint.nearest < b.footprint.nearest; });
+    std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
+        return a.footprint.nearest < b.footprint.nearest;
+    });
 
     std::vector<double> horizon(HORIZON_BINS, -HUGE_VAL);
     std::size_t next = 0;

@@ -303,8 +303,7 @@ void allocateMesh(ChunkMesh& mesh, std::uint32_t faces, MeshArenas* arenas) {
         mesh.texCoords = new float[faces * TEXCOORDS_PER_FACE];
     } else {
         if (!arenas->next || faces * BYTES_PER_FACE > arenas->left) {
-            arenas->next =
-                static_cast<unsigned char*>(allocateArena(*arenas->owner, MESH_ARENA_BYTES));
+            arenas->next = static_cast<unsigned char*>(allocateArena(*arenas->owner, MESH_ARENA_BYTES));
             arenas->left = MESH_ARENA_BYTES;
         }
         mesh.positions = carveArray<std::int16_t>(*arenas, faces * POSITIONS_PER_FACE);

@@ -70,7 +70,8 @@ int drawWorld(const World& world, bool leaveOutHidden) {
                     glColorPointer(4, GL_UNSIGNED_BYTE, 0, mesh.colours);
                     glTexCoordPointer(2, GL_FLOAT, 0, mesh.texCoords);
                     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count),
-                                   shortFaceIndices(faces) ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT, faces.indices);
+                                   shortFaceIndices(faces) ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT,
+                                   faces.indices);
                 }
                 glTranslatef(-ox, -oy, -oz);
             }

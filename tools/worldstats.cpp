@@ -10,7 +10,6 @@
 
 #include "render/block_textures.h"
 #include "render/mesher.h"
-#include "world/ground.h"
 #include "world/terrain.h"
 
 namespace {
@@ -43,9 +42,6 @@ int main() {
     generateTerrain(world);
     const double generateMs = millisecondsSince(start);
     start = std::chrono::steady_clock::now();
-    measureGround(world);
-    const double groundMs = millisecondsSince(start);
-    start = std::chrono::steady_clock::now();
     meshAllChunks(world);
     const double meshMs = millisecondsSince(start);
 
@@ -72,9 +68,8 @@ int main() {
     const std::uint64_t bytes = positions * 2 + colours + texCoords * 4;
     std::printf("time.allocate_ms: %.1f\n", allocateMs);
     std::printf("time.generate_ms: %.1f\n", generateMs);
-    std::printf("time.ground_ms: %.1f\n", groundMs);
     std::printf("time.mesh_ms: %.1f\n", meshMs);
-    std::printf("time.total_ms: %.1f\n", allocateMs + generateMs + groundMs + meshMs);
+    std::printf("time.total_ms: %.1f\n", allocateMs + generateMs + meshMs);
     std::printf("mesh.faces: %" PRIu64 "\n", vertices / 6);
     std::printf("mesh.vertices: %" PRIu64 "\n", vertices);
     std::printf("mesh.position_bytes: %" PRIu64 "\n", positions * 2);

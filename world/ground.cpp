@@ -35,6 +35,10 @@ void measureGround(World& world) {
     for (int x = 0; x < BLOCKS_X; ++x)
         for (int z = 0; z < BLOCKS_Z; ++z)
             world.groundDepth[x * BLOCKS_Z + z] = static_cast<std::uint8_t>(columnDepth(world, x, z, 0));
+    measureGroundTiles(world);
+}
+
+void measureGroundTiles(World& world) {
     for (int tx = 0; tx < GROUND_TILES_X; ++tx)
         for (int tz = 0; tz < GROUND_TILES_Z; ++tz) measureTile(world, tx, tz);
 }

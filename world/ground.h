@@ -7,8 +7,10 @@
 
 #include "world/world.h"
 
-// Every column of the world.
+// Every column of the world, read from its cells, and then its tiles. (The
+// terrain's generation knows its columns' depths and measures the tiles only.)
 void measureGround(World& world);
+void measureGroundTiles(World& world);
 
 // After the cell of block (x, y, z) changed: its column and its chunk
 // column. Blocks outside the world change nothing.

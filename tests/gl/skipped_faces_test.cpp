@@ -70,9 +70,7 @@ protected:
         ASSERT_NE(atlas.glName, 0u);
         glBindTexture(GL_TEXTURE_2D, atlas.glName);
     }
-    void TearDown() override {
-        frustumPlanes = FrustumPlanes{};
-    }
+    void TearDown() override { frustumPlanes = FrustumPlanes{}; }
 
     // The camera as the game loads it for a player, then the frustum.
     static void setCamera(const View& view) {
@@ -119,13 +117,16 @@ protected:
         terrainViews_ += sky < WIDTH * HEIGHT;
         const int differing = differingPixels(all, facing), seams = differingPixels(facing, unhidden);
         char line[240];
-        std::snprintf(line, sizeof line, "%s (feet %.2f %.2f %.2f, yaw %.3f, pitch %.3f%s)", view.name.c_str(),
-                      view.feet.x, view.feet.y, view.feet.z, view.yaw, view.pitch, view.home ? ", Home held" : "");
+        std::snprintf(line, sizeof line, "%s (feet %.2f %.2f %.2f, yaw %.3f, pitch %.3f%s)",
+                      view.name.c_str(), view.feet.x, view.feet.y, view.feet.z, view.yaw, view.pitch,
+                      view.home ? ", Home held" : "");
         if (seams > mostSeams_) mostSeams_ = seams, worstSeams_ = line;
         std::string failures;
-        if (differing > 0) failures += std::string(line) + ": " + std::to_string(differing) + " pixels differ\n";
+        if (differing > 0)
+            failures += std::string(line) + ": " + std::to_string(differing) + " pixels differ\n";
         if (seams > MOST_SEAM_PIXELS)
-            failures += std::string(line) + ": " + std::to_string(seams) + " pixels lost with the hidden chunks\n";
+            failures +=
+                std::string(line) + ": " + std::to_string(seams) + " pixels lost with the hidden chunks\n";
         return failures;
     }
 
@@ -138,7 +139,8 @@ protected:
 Vec3f landedFeet(World& world, float x, float z) {
     Player player = createPlayer(&world, x, 2048.0f, z);
     const PlayerInput none = {};
-    for (int frame = 0; frame < 2000 && !(frame > 0 && player.velocity.y == 0.0f); ++frame) stepPlayer(player, none);
+    for (int frame = 0; frame < 2000 && !(frame > 0 && player.velocity.y == 0.0f); ++frame)
+        stepPlayer(player, none);
     return player.position;
 }
 
@@ -172,8 +174,9 @@ TEST_F(SkippedFaces, GivesThePictureOfEveryFaceInEveryView) {
     // centre, and from an edge looking in: far ground behind near hills.
     const struct {
         float x, z, yaw;
-    } crossings[] = {{6144, 6144, -2.356f}, {2048, 2048, 0.78f}, {2048, 2048, 0.0f}, {4096, 4096, 0.78f},
-                  {512, 4096, 0.0f},     {7680, 4096, 3.14159f}, {4096, 7680, -1.5708f}};
+    } crossings[] = {{6144, 6144, -2.356f}, {2048, 2048, 0.78f}, {2048, 2048, 0.0f},
+                     {4096, 4096, 0.78f},   {512, 4096, 0.0f},   {7680, 4096, 3.14159f},
+                     {4096, 7680, -1.5708f}};
     for (const auto& a : crossings)
         for (float pitch : {1.5708f, 1.45f, 1.75f})
             views.push_back({"across the world", landedFeet(world, a.x, a.z), a.yaw, pitch, false});
@@ -192,7 +195,8 @@ TEST_F(SkippedFaces, GivesThePictureOfEveryFaceInEveryView) {
             const Vec3f ground = landedFeet(world, feet.x, feet.z);
             feet.y = ground.y + aboveGround(random);
         }
-        failures += compare(world, {"random view " + std::to_string(i), feet, yaw(random), pitch(random), i % 7 == 0});
+        failures += compare(
+            world, {"random view " + std::to_string(i), feet, yaw(random), pitch(random), i % 7 == 0});
     }
 
     // Edits rebuild meshes between two frames of one view: the next frame
@@ -227,7 +231,8 @@ TEST_F(SkippedFaces, GivesThePictureOfEveryFaceInEveryView) {
 
     EXPECT_EQ(failures, "");
     EXPECT_GT(terrainViews_, views_ / 2) << "most views must show terrain to compare";
-    std::printf("most pixels lost with the hidden chunks in one view: %d, %s\n", mostSeams_, worstSeams_.c_str());
+    std::printf("most pixels lost with the hidden chunks in one view: %d, %s\n", mostSeams_,
+                worstSeams_.c_str());
 }
 
 // A 3-D checkerboard a player could build fills a chunk with more vertices
