@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Frames per second of the real game under Xvfb in three views (after landing
-# looking down at the terrain, a level view across the world, and walking),
-# with the median time per frame of the game's own logic and of handing the
-# world and overlay to GL. Uses the probe build, which prints one line per frame.
+# Frames per second of the real game under Xvfb in three views at the start
+# (after landing looking down at the terrain, a level view, and walking) and in
+# five level views across the world (from a quarter point across the centre
+# and along an axis, from the centre, from the west edge looking in), with the
+# median time per frame of the game's own logic and of handing the world and
+# overlay to GL. Uses the probe build, which prints one line per frame.
 # Usage: frame_rate.sh GAME_DIR [SECONDS_PER_VIEW]
 source "$(dirname "$0")/../tests/e2e/lib.sh"
 e2e_init "${1:?game folder}"
@@ -38,3 +40,17 @@ measure "walking"
 xdotool keyup w
 xdotool key Escape
 wait_game_exit
+
+# across NAME X Z YAW: dropped at (X, Z) looking level along YAW, once landed.
+across() {
+  PROBE_START="$2,2048,$3,$4,1.5708" start_game vexelmoor_probe frame_rate
+  wait_until 'v["frame"] > 30 && v["vy"] == 0' "the landing" 60
+  measure "$1"
+  xdotool key Escape
+  wait_game_exit
+}
+across "quarter point, across centre" 6144 6144 -2.356
+across "quarter point, diagonal" 2048 2048 0.78
+across "quarter point, along x" 2048 2048 0
+across "centre, diagonal" 4096 4096 0.78
+across "west edge, looking in" 512 4096 0

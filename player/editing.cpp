@@ -2,11 +2,15 @@
 
 #include "render/mesher.h"
 #include "world/block_kinds.h"
+#include "world/ground.h"
 
 namespace {
 
-// Rebuilds the chunk first, then each neighbour across a face the cell touches.
+// Rebuilds the chunk first, then each neighbour across a face the cell
+// touches; and the ground under the cell, which hides what lies behind it.
 void rebuildAround(World& world, Chunk& chunk, Int3 cell, EditResult& result) {
+    groundAfterEdit(world, chunk.cx * CHUNK_EDGE + cell.x, chunk.cy * CHUNK_EDGE + cell.y,
+                    chunk.cz * CHUNK_EDGE + cell.z);
     buildChunkMesh(chunk);
     result.rebuilt[result.rebuiltCount++] = &chunk;
     const int at[3] = {cell.x, cell.y, cell.z};

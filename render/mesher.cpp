@@ -303,8 +303,7 @@ void allocateMesh(ChunkMesh& mesh, std::uint32_t faces, MeshArenas* arenas) {
         mesh.texCoords = new float[faces * TEXCOORDS_PER_FACE];
     } else {
         if (!arenas->next || faces * BYTES_PER_FACE > arenas->left) {
-            arenas->next =
-                static_cast<unsigned char*>(allocateArena(*arenas->owner, MESH_ARENA_BYTES));
+            arenas->next = static_cast<unsigned char*>(allocateArena(*arenas->owner, MESH_ARENA_BYTES));
             arenas->left = MESH_ARENA_BYTES;
         }
         mesh.positions = carveArray<std::int16_t>(*arenas, faces * POSITIONS_PER_FACE);
@@ -326,12 +325,14 @@ void buildMesh(Chunk& chunk, MeshArenas* arenas) {
 
     FaceTexCache texCache;
     for (int& kind : texCache.kind) kind = -1;
+    int topRow = 0;
     // Cells in x, y, z order, each cell's faces in face order.
     for (int x = 0; x < CHUNK_EDGE; ++x)
         for (int y = 0; y < CHUNK_EDGE; ++y) {
             const std::uint16_t* m = rows.masks[x][y];
             unsigned any = 0;
             for (int f = 0; f < FACE_COUNT; ++f) any |= m[f];
+            if (any && y > topRow) topRow = y;
             while (any) {
                 const int z = __builtin_ctz(any);
                 any &= any - 1;
@@ -356,6 +357,8 @@ void buildMesh(Chunk& chunk, MeshArenas* arenas) {
                 }
             }
         }
+    // A cell's faces lie within its drawn box, which ends at its origin's height.
+    chunk.faces.top = static_cast<std::int16_t>(16 * topRow);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "render/face_index.h"
 #include "render/frustum.h"
+#include "render/horizon.h"
 
 namespace {
 
@@ -30,8 +31,13 @@ void extractFrustum() {
     viewEye = eyeOfView(projection, modelview);
 }
 
-int drawWorld(const World& world) {
+int drawWorld(const World& world, bool leaveOutHidden) {
     const EyePoint eye = viewEye;
+    static HiddenChunks hidden;
+    if (leaveOutHidden)
+        findHiddenChunks(world, eye, frustumPlanes, hidden);
+    else
+        hidden = HiddenChunks{};
     int drawn = 0;
     for (int x = 0; x < WORLD_CHUNKS_X; ++x)
         for (int y = 0; y < WORLD_CHUNKS_Y; ++y)
@@ -43,10 +49,14 @@ int drawWorld(const World& world) {
                 // Only the faces that can face the eye, in the parts that can
                 // show: the software renderer transforms every vertex it is
                 // sent before it culls or clips.
+                // and none of a chunk that the ground in front hides.
                 ChunkFaceIndex& faces = chunk->faces;
                 const ChunkMesh& mesh = chunk->mesh;
-                const std::uint32_t count = selectFaces(faces, mesh.positions, faceSelectionKey(eye, x, y, z),
-                                                        partsInView(frustumPlanes, x, y, z));
+                const std::uint32_t count =
+                    chunkHidden(hidden, chunkSlot(x, y, z))
+                        ? 0
+                        : selectFaces(faces, mesh.positions, faceSelectionKey(eye, x, y, z),
+                                      partsInView(frustumPlanes, x, y, z));
                 const float ox = static_cast<float>(UNITS_PER_CHUNK * x);
                 const float oy = static_cast<float>(UNITS_PER_CHUNK * y);
                 const float oz = static_cast<float>(UNITS_PER_CHUNK * z);
@@ -60,7 +70,8 @@ int drawWorld(const World& world) {
                     glColorPointer(4, GL_UNSIGNED_BYTE, 0, mesh.colours);
                     glTexCoordPointer(2, GL_FLOAT, 0, mesh.texCoords);
                     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count),
-                                   shortFaceIndices(faces) ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT, faces.indices);
+                                   shortFaceIndices(faces) ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT,
+                                   faces.indices);
                 }
                 glTranslatef(-ox, -oy, -oz);
             }

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "world/ground.h"
+
 namespace {
 
 // The float value of pi, widened: the height rule is defined with it, and
@@ -118,4 +120,15 @@ void generateTerrain(World& world) {
     }
 
     for (Chunk* chunk : world.chunks) fillChunk(*chunk, heights);
+
+    // Every column is solid from the floor up to its surface cell (fillRow),
+    // so the ground's depth is known without reading the cells back.
+    for (std::size_t c = 0; c < heights.size(); ++c) {
+        const int h = heights[c];
+        world.groundDepth[c] = static_cast<std::uint8_t>((h < 0                 ? 0
+                                                          : h >= WORLD_BLOCKS_Y ? WORLD_BLOCKS_Y - 1
+                                                                                : h) +
+                                                         1);
+    }
+    measureGroundTiles(world);
 }

@@ -27,6 +27,14 @@ constexpr int UNITS_PER_CHUNK = 256;
 constexpr float BLOCKS_PER_UNIT = 1.0f / UNITS_PER_BLOCK;  // 0.0625, exact
 constexpr float CHUNKS_PER_UNIT = 1.0f / UNITS_PER_CHUNK;  // 0.00390625, exact
 
+// The ground that hides the terrain behind it is kept in square tiles of
+// block columns (world/ground), a chunk's width: tiles of 8 hid more, but let
+// a crack of 24 pixels in the ground in front of them change in a view along
+// a chunk border.
+constexpr int GROUND_TILE_BLOCKS = 16;
+constexpr int GROUND_TILES_X = WORLD_CHUNKS_X * CHUNK_EDGE / GROUND_TILE_BLOCKS;
+constexpr int GROUND_TILES_Z = WORLD_CHUNKS_Z * CHUNK_EDGE / GROUND_TILE_BLOCKS;
+
 struct World;
 
 // Client-side vertex arrays in the exact types the draw call consumes.
@@ -50,6 +58,7 @@ struct ChunkFaceIndex {
     std::uint32_t indexCount;
     std::uint32_t indexKey;    // the selection that list was made for; 0 when there is none
     std::uint64_t indexParts;  // and the parts of the chunk it holds
+    std::int16_t top;          // no face reaches above this height, in the mesh's units
 };
 
 struct Chunk {
@@ -69,6 +78,12 @@ struct Chunk {
 
 struct World {
     Chunk* chunks[WORLD_CHUNK_COUNT];
+    // Solid cells from the floor up in each block column (index x * 512 + z),
+    // and the fewest of any column in each ground tile of GROUND_TILE_BLOCKS
+    // columns a side (index tx * GROUND_TILES_Z + tz): what hides the terrain
+    // behind it (world/ground). Zero until measured.
+    std::uint8_t groundDepth[WORLD_CHUNKS_X * CHUNK_EDGE * WORLD_CHUNKS_Z * CHUNK_EDGE];
+    std::uint8_t tileGroundDepth[GROUND_TILES_X * GROUND_TILES_Z];
 };
 
 constexpr int cellIndex(int x, int y, int z) { return x * 256 + y * 16 + z; }

@@ -90,7 +90,16 @@ TEST(BlockTextures, GameRowsShowTheirMaterialsInTheGeneratedAtlas) {
 
     // Every kind shows painted tiles of its own, no side or top cell of another
     // (a row left at zero or copied fails); translucent alone keeps cell (0, 0).
+    // The tiles of kinds that are not open are opaque: the ground is taken to
+    // hide what lies behind it (render/horizon).
     for (const BlockKind& a : BLOCK_KINDS) {
+        for (int slot = 0; !a.open && slot < TEX_SLOTS; ++slot) {
+            const AtlasCell cell = blockTexTable.rows[a.id][slot];
+            const int left = static_cast<int>(cell.u * 256), top = static_cast<int>(cell.v * 256);
+            for (int y = top; y < top + 16; ++y)
+                for (int x = left; x < left + 16; ++x)
+                    ASSERT_EQ(atlas.rgba[(static_cast<std::size_t>(y) * 256 + x) * 4 + 3], 255) << a.name;
+        }
         for (int slot = 0; slot < TEX_SLOTS; ++slot) EXPECT_NE(shows(a.id, slot), "filler") << a.name;
         for (const BlockKind& b : BLOCK_KINDS) {
             if (a.id == b.id || a.id == BLOCK_TRANSLUCENT || b.id == BLOCK_TRANSLUCENT) continue;

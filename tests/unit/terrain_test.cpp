@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/test_worlds.h"
+#include "world/ground.h"
 
 namespace {
 
@@ -108,6 +109,12 @@ TEST(GeneratedWorld, EveryColumnIsLayeredUnderItsSurfaceAndTheGridIsComplete) {
     EXPECT_EQ(kinds[BLOCK_SUBSURFACE], 4 * 262144);
     EXPECT_EQ(kinds[BLOCK_SURFACE], 262144);
     EXPECT_EQ(kinds[BLOCK_AIR], 512LL * 128 * 512 - 16908217);
+
+    // The ground's depths, written from the heights, are the ones the cells give.
+    World& ground = sharedGeneratedWorld();
+    const std::vector<std::uint8_t> written(std::begin(ground.groundDepth), std::end(ground.groundDepth));
+    measureGround(ground);
+    EXPECT_TRUE(std::equal(written.begin(), written.end(), std::begin(ground.groundDepth)));
 }
 
 }  // namespace
