@@ -7,10 +7,6 @@ set -euo pipefail
 zip=${1:?the Windows zip}
 probe=${2:?the Windows probe}
 dir=$(mkdir -p "${3:?a folder}" && cd "$3" && pwd)
-rm -rf "$dir/unpacked" "$dir/game"
-mkdir -p "$dir/unpacked"
-unzip -q "$zip" -d "$dir/unpacked"
-mv "$dir/unpacked"/* "$dir/game"
-rm -rf "$dir/unpacked"
-cp "$probe" "$dir/game/"
+rm -rf "$dir/game" "$dir"/vexelmoor-*-win64
+unzip -q "$zip" -d "$dir" && mv "$dir"/vexelmoor-*-win64 "$dir/game" && cp "$probe" "$dir/game/"
 WINEPREFIX=$dir/prefix "$(dirname "$0")/wine_game.sh" --prepare >"$dir/prefix.log" 2>&1
