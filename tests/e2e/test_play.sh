@@ -144,39 +144,41 @@ check "looking down at the feet the aim finds the block below them" \
 echo "# without focus"
 if on_windows; then
     echo "skipped: without a window manager Wine takes no X focus change for a Windows one"
-else
-    open_other_window
-    xdotool windowfocus --sync "$OTHER_WIN"
-    wait_until 'v["focus"] == 0' "focus to be lost" 10
-    unfocused=$(last_line)
-    from=$(frame_now)
-    hold_key w 6
-    hold_key space 3
-    xdotool mousemove_relative -- 0 -100
-    wait_frames 3
-    xdotool mousemove_relative -- 0 100
-    wait_frames 3
-    to=$(frame_now)
-    check "without focus W, Space and the mouse change nothing" \
-        all_lines "$from" "$to" "v[\"pos\"] == \"$(field pos "$unfocused")\" && v[\"pitch\"] == 3.140593 &&
-                                 v[\"yaw\"] == $(field yaw "$unfocused")"
-    below=$(field y)
-    click 1
-    check "a left click without focus still registers and removes the block below" \
-        holds "v[\"focus\"] == 0 && v[\"edit\"] == \"removed\" && v[\"by\"] == int($below / 16) - 1" "$CLICK_LINE"
-    wait_until "v[\"y\"] < $below && v[\"vy\"] == 0" "the drop into the hole"
-    check "the player drops one block into the hole, without focus" \
-        holds "v[\"y\"] == $below - 16 && v[\"focus\"] == 0" "$WAIT_LINE"
-    xdotool windowfocus --sync "$WIN"
-    wait_until 'v["focus"] == 1' "focus to come back"
-    # In the hole, walk toward the farther wall of the column.
-    x_before=$(field x)
-    key=w sign=+
-    [ $((${x_before%.*} % 16)) -ge 8 ] && key=s sign=-
-    hold_until $key "v[\"x\"] != $x_before" "$key to walk once focus is back"
-    check "with focus back, walking works again ($key moves x by ${sign}$STEP)" \
-        holds "v[\"x\"] == $x_before $sign $STEP" "$WAIT_LINE"
+    quit_game
+    e2e_finish
+    exit
 fi
+open_other_window
+xdotool windowfocus --sync "$OTHER_WIN"
+wait_until 'v["focus"] == 0' "focus to be lost" 10
+unfocused=$(last_line)
+from=$(frame_now)
+hold_key w 6
+hold_key space 3
+xdotool mousemove_relative -- 0 -100
+wait_frames 3
+xdotool mousemove_relative -- 0 100
+wait_frames 3
+to=$(frame_now)
+check "without focus W, Space and the mouse change nothing" \
+    all_lines "$from" "$to" "v[\"pos\"] == \"$(field pos "$unfocused")\" && v[\"pitch\"] == 3.140593 &&
+                             v[\"yaw\"] == $(field yaw "$unfocused")"
+below=$(field y)
+click 1
+check "a left click without focus still registers and removes the block below" \
+    holds "v[\"focus\"] == 0 && v[\"edit\"] == \"removed\" && v[\"by\"] == int($below / 16) - 1" "$CLICK_LINE"
+wait_until "v[\"y\"] < $below && v[\"vy\"] == 0" "the drop into the hole"
+check "the player drops one block into the hole, without focus" \
+    holds "v[\"y\"] == $below - 16 && v[\"focus\"] == 0" "$WAIT_LINE"
+xdotool windowfocus --sync "$WIN"
+wait_until 'v["focus"] == 1' "focus to come back"
+# In the hole, walk toward the farther wall of the column.
+x_before=$(field x)
+key=w sign=+
+[ $((${x_before%.*} % 16)) -ge 8 ] && key=s sign=-
+hold_until $key "v[\"x\"] != $x_before" "$key to walk once focus is back"
+check "with focus back, walking works again ($key moves x by ${sign}$STEP)" \
+    holds "v[\"x\"] == $x_before $sign $STEP" "$WAIT_LINE"
 
 quit_game
 e2e_finish
