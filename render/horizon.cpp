@@ -81,8 +81,13 @@ void findHiddenChunks(const World& world, EyePoint eye, const FrustumPlanes& fru
     std::fill(std::begin(hidden.bits), std::end(hidden.bits), 0);
     if (!eyeInOpenCell(world, eye)) return;
 
-    std::vector<Slab> slabs;
-    slabs.reserve(GROUND_TILES_X * GROUND_TILES_Z);
+    // Kept from frame to frame, so that a frame allocates nothing.
+    static std::vector<Slab> slabs;
+    static std::vector<Candidate> candidates;
+    static std::vector<double> horizon;
+    slabs.clear();
+    candidates.clear();
+    horizon.assign(HORIZON_BINS, -HUGE_VAL);
     constexpr int TILE_UNITS = GROUND_TILE_BLOCKS * UNITS_PER_BLOCK;
     for (int tx = 0; tx < GROUND_TILES_X; ++tx)
         for (int tz = 0; tz < GROUND_TILES_Z; ++tz) {
@@ -97,7 +102,6 @@ void findHiddenChunks(const World& world, EyePoint eye, const FrustumPlanes& fru
     std::sort(slabs.begin(), slabs.end(),
               [](const Slab& a, const Slab& b) { return a.footprint.farthest < b.footprint.farthest; });
 
-    std::vector<Candidate> candidates;
     for (int cx = 0; cx < WORLD_CHUNKS_X; ++cx)
         for (int cy = 0; cy < WORLD_CHUNKS_Y; ++cy)
             for (int cz = 0; cz < WORLD_CHUNKS_Z; ++cz) {
@@ -114,7 +118,6 @@ void findHiddenChunks(const World& world, EyePoint eye, const FrustumPlanes& fru
         return a.footprint.nearest < b.footprint.nearest;
     });
 
-    std::vector<double> horizon(HORIZON_BINS, -HUGE_VAL);
     std::size_t next = 0;
     for (const Candidate& c : candidates) {
         // Only ground wholly nearer than the chunk stands in front of it.
