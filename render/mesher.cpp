@@ -1,5 +1,6 @@
 #include "render/mesher.h"
 
+#include <algorithm>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -326,6 +327,7 @@ void buildMesh(Chunk& chunk, MeshArenas* arenas) {
     FaceTexCache texCache;
     for (int& kind : texCache.kind) kind = -1;
     int topRow = 0;
+    int columnTopRow[16] = {};
     // Cells in x, y, z order, each cell's faces in face order.
     for (int x = 0; x < CHUNK_EDGE; ++x)
         for (int y = 0; y < CHUNK_EDGE; ++y) {
@@ -333,6 +335,9 @@ void buildMesh(Chunk& chunk, MeshArenas* arenas) {
             unsigned any = 0;
             for (int f = 0; f < FACE_COUNT; ++f) any |= m[f];
             if (any && y > topRow) topRow = y;
+            for (int pz = 0; pz < 4; ++pz)
+                if (any >> (4 * pz) & 0xFu)
+                    columnTopRow[x / 4 + 4 * pz] = std::max(columnTopRow[x / 4 + 4 * pz], y);
             while (any) {
                 const int z = __builtin_ctz(any);
                 any &= any - 1;
@@ -359,6 +364,8 @@ void buildMesh(Chunk& chunk, MeshArenas* arenas) {
         }
     // A cell's faces lie within its drawn box, which ends at its origin's height.
     chunk.faces.top = static_cast<std::int16_t>(16 * topRow);
+    for (int column = 0; column < 16; ++column)
+        chunk.faces.columnTop[column] = static_cast<std::int16_t>(16 * columnTopRow[column]);
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ void setUpChunk(Chunk& chunk, World* world, int cx, int cy, int cz) {
     chunk.cy = cy;
     chunk.cz = cz;
     chunk.mesh = ChunkMesh{nullptr, nullptr, nullptr, 0, 0, 0};
-    chunk.faces = ChunkFaceIndex{nullptr, 0, nullptr, 0, 0, 0, 0};
+    chunk.faces = ChunkFaceIndex{};
     std::unique_ptr<std::int16_t[]> positions(new std::int16_t[1]);
     std::unique_ptr<std::uint8_t[]> colours(new std::uint8_t[1]);
     chunk.mesh.texCoords = new float[1];
@@ -108,7 +108,7 @@ void freeChunkMesh(ChunkMesh& mesh) {
 void freeChunkFaceIndex(ChunkFaceIndex& faces) {
     delete[] faces.codes;
     ::operator delete(faces.indices);  // raw storage, whatever the index width
-    faces = ChunkFaceIndex{nullptr, 0, nullptr, 0, 0, 0, 0};
+    faces = ChunkFaceIndex{};
 }
 
 void freeChunk(Chunk* chunk) {

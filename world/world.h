@@ -56,9 +56,10 @@ struct ChunkFaceIndex {
     void* indices;  // the vertex index list last drawn, 16-bit when the mesh has at most 65536
                     // vertices, else 32-bit; room for every face
     std::uint32_t indexCount;
-    std::uint32_t indexKey;    // the selection that list was made for; 0 when there is none
-    std::uint64_t indexParts;  // and the parts of the chunk it holds
-    std::int16_t top;          // no face reaches above this height, in the mesh's units
+    std::uint32_t indexKey;      // the selection that list was made for; 0 when there is none
+    std::uint64_t indexParts;    // and the parts of the chunk it holds
+    std::int16_t top;            // no face reaches above this height, in the mesh's units
+    std::int16_t columnTop[16];  // nor above these in each column of 4 x 4 cells (x / 4 + 4 (z / 4))
 };
 
 struct Chunk {

@@ -47,7 +47,7 @@ std::size_t meshBytes(const World& world) {
     static Chunk scratch;
     std::memcpy(static_cast<void*>(&scratch), &chunk, sizeof(Chunk));
     scratch.mesh = ChunkMesh{new std::int16_t[1], new std::uint8_t[1], new float[1], 0, 0, 0};
-    scratch.faces = ChunkFaceIndex{nullptr, 0, nullptr, 0, 0, 0, 0};
+    scratch.faces = ChunkFaceIndex{};
     buildChunkMesh(scratch);
     // The face codes the drawing selects by must follow the mesh too.
     const ChunkFaceIndex& fa = chunk.faces;
