@@ -47,16 +47,17 @@ int drawWorld(const World& world, bool leaveOutHidden) {
                 if (!chunk) continue;
                 ++drawn;
                 // Only the faces that can face the eye, in the parts that can
-                // show: the software renderer transforms every vertex it is
-                // sent before it culls or clips.
-                // and none of a chunk that the ground in front hides.
+                // show and that the ground in front does not hide: the software
+                // renderer transforms every vertex it is sent before it culls
+                // or clips.
                 ChunkFaceIndex& faces = chunk->faces;
                 const ChunkMesh& mesh = chunk->mesh;
+                const std::uint64_t hiddenParts = hidden.parts[chunkSlot(x, y, z)];
                 const std::uint32_t count =
-                    chunkHidden(hidden, chunkSlot(x, y, z))
+                    hiddenParts == EVERY_PART
                         ? 0
                         : selectFaces(faces, mesh.positions, faceSelectionKey(eye, x, y, z),
-                                      partsInView(frustumPlanes, x, y, z));
+                                      partsInView(frustumPlanes, x, y, z) & ~hiddenParts);
                 const float ox = static_cast<float>(UNITS_PER_CHUNK * x);
                 const float oy = static_cast<float>(UNITS_PER_CHUNK * y);
                 const float oz = static_cast<float>(UNITS_PER_CHUNK * z);

@@ -14,8 +14,8 @@ void extractFrustum();
 // One translated draw per chunk that passes the frustum test, straight from
 // the chunk's client-side arrays, of the faces that can face the eye: through
 // the chunk's index list, in mesh order (a chunk with none is not sent). With
-// `leaveOutHidden`, a chunk the ground in front of it hides (render/horizon)
-// is not sent either.
+// `leaveOutHidden`, the chunks and parts the ground in front of them hides
+// (render/horizon) are not sent either.
 // Each chunk is moved into place and back with a pair of translations, which
 // can change the model-view matrix's last bits. Returns the number of chunks
 // that passed the test.

@@ -28,10 +28,9 @@ constexpr float BLOCKS_PER_UNIT = 1.0f / UNITS_PER_BLOCK;  // 0.0625, exact
 constexpr float CHUNKS_PER_UNIT = 1.0f / UNITS_PER_CHUNK;  // 0.00390625, exact
 
 // The ground that hides the terrain behind it is kept in square tiles of
-// block columns (world/ground), a chunk's width: tiles of 8 hid more, but let
-// a crack of 24 pixels in the ground in front of them change in a view along
-// a chunk border.
-constexpr int GROUND_TILE_BLOCKS = 16;
+// block columns (world/ground), half a chunk wide: tiles of 4 hide a little
+// more, but take longer to sweep than the faces they save.
+constexpr int GROUND_TILE_BLOCKS = 8;
 constexpr int GROUND_TILES_X = WORLD_CHUNKS_X * CHUNK_EDGE / GROUND_TILE_BLOCKS;
 constexpr int GROUND_TILES_Z = WORLD_CHUNKS_Z * CHUNK_EDGE / GROUND_TILE_BLOCKS;
 

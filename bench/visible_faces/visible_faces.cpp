@@ -91,7 +91,7 @@ int main() {
         glGetFloatv(GL_PROJECTION_MATRIX, projection);
         glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
         const EyePoint eye = eyeOfView(projection, modelview);
-        HiddenChunks hidden;
+        static HiddenChunks hidden;
         findHiddenChunks(*world, eye, frustumPlanes, hidden);
 
         long sent = 0, sentUnhidden = 0;
@@ -102,12 +102,13 @@ int main() {
                     if (!chunkInFrustum(frustumPlanes, x, y, z)) continue;
                     const int slot = chunkSlot(x, y, z);
                     Chunk& chunk = *world->chunks[slot];
-                    const long count =
-                        selectFaces(chunk.faces, chunk.mesh.positions, faceSelectionKey(eye, x, y, z),
-                                    partsInView(frustumPlanes, x, y, z)) /
-                        6;
-                    sent += count;
-                    if (!chunkHidden(hidden, slot)) sentUnhidden += count, chunksSending += count > 0;
+                    const std::uint32_t key = faceSelectionKey(eye, x, y, z);
+                    const std::uint64_t parts = partsInView(frustumPlanes, x, y, z);
+                    sent += selectFaces(chunk.faces, chunk.mesh.positions, key, parts) / 6;
+                    const long unhidden =
+                        selectFaces(chunk.faces, chunk.mesh.positions, key, parts & ~hidden.parts[slot]) / 6;
+                    sentUnhidden += unhidden;
+                    chunksSending += unhidden > 0;
                     // Every face of the chunk, each in its own colour.
                     glTranslatef(256.0f * x, 256.0f * y, 256.0f * z);
                     glVertexPointer(3, GL_SHORT, 0, chunk.mesh.positions);
