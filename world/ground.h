@@ -12,6 +12,6 @@
 void measureGround(World& world);
 void measureGroundTiles(World& world);
 
-// After the cell of block (x, y, z) changed: its column and its chunk
-// column. Blocks outside the world change nothing.
+// After the cell of block (x, y, z) changed: its column and its tile.
+// Blocks outside the world change nothing.
 void groundAfterEdit(World& world, int x, int y, int z);
