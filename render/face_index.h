@@ -73,7 +73,16 @@ constexpr std::uint8_t FACE_VERTEX_SOURCE[FACE_COUNT][6] = {
 // face belongs to the part holding its lowest corner; as faces lie on their
 // cell's box, it lies wholly in that part's box.
 constexpr int FACE_PART_UNITS = 64;
+constexpr int FACE_PART_CELLS = FACE_PART_UNITS / UNITS_PER_BLOCK;  // 4 cells a side
 constexpr std::uint64_t EVERY_PART = ~std::uint64_t{0};
+
+// The bit of part (px, py, pz) in a mask of a chunk's parts.
+constexpr std::uint64_t partBit(int px, int py, int pz) {
+    return std::uint64_t{1} << (px + 4 * py + 16 * pz);
+}
+
+// The top of the boxes of the parts in layer py, in the mesh's units.
+constexpr int partBoxTop(int py) { return static_cast<int>(drawnBoxLow(0, 1)) + FACE_PART_UNITS * (py + 1); }
 
 // A part is left out only when its box lies this far behind a plane of the
 // view, well beyond the rounding of GL's clipping in and near the world.

@@ -279,14 +279,12 @@ void findHiddenChunks(const World& world, EyePoint eye, const FrustumPlanes& fru
             const int px = p.column % 4, pz = p.column / 4;
             double slopes[4];
             for (int py = 0; py < 4; ++py) {
-                // The part's box ends a block below its top layer of cells.
-                const int top = std::min<int>(chunk.faces.columnTop[p.column],
-                                              FACE_PART_UNITS * (py + 1) - UNITS_PER_BLOCK);
+                const int top = std::min<int>(chunk.faces.columnTop[p.column], partBoxTop(py));
                 slopes[py] = slopeTo(eye, UNITS_PER_CHUNK * chunk.cy + top, p.footprint) + HORIZON_MARGIN;
             }
             const double lowest = horizon.lowestOver(p.footprint, slopes[0]);  // the lowest part's
             for (int py = 0; py < 4; ++py)
-                if (lowest > slopes[py]) hidden.parts[p.slot] |= std::uint64_t{1} << (px + 4 * py + 16 * pz);
+                if (lowest > slopes[py]) hidden.parts[p.slot] |= partBit(px, py, pz);
             continue;
         }
         const Candidate& c = candidates[next++];

@@ -336,8 +336,10 @@ void buildMesh(Chunk& chunk, MeshArenas* arenas) {
             for (int f = 0; f < FACE_COUNT; ++f) any |= m[f];
             if (any && y > topRow) topRow = y;
             for (int pz = 0; pz < 4; ++pz)
-                if (any >> (4 * pz) & 0xFu)
-                    columnTopRow[x / 4 + 4 * pz] = std::max(columnTopRow[x / 4 + 4 * pz], y);
+                if (any >> (FACE_PART_CELLS * pz) & 0xFu) {
+                    int& top = columnTopRow[x / FACE_PART_CELLS + 4 * pz];
+                    top = std::max(top, y);
+                }
             while (any) {
                 const int z = __builtin_ctz(any);
                 any &= any - 1;
